@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# valgrind memcheck over the native unit tests: no errors and no leaks.
+set -eu
+if ! command -v valgrind >/dev/null; then
+  if [ "$(id -u)" -eq 0 ]; then
+    apt-get install -y -qq valgrind >/dev/null
+  else
+    echo "valgrind is not installed and this is not root: skipped"
+    exit 77
+  fi
+fi
+status=0
+for suite in runtime_tests program_tests terminal_tests; do
+  binary="$BUILD_DIR/bin/$suite"
+  [ -x "$binary" ] || continue
+  echo "--- valgrind $suite"
+  if ! valgrind --quiet --error-exitcode=99 --leak-check=full --show-leak-kinds=definite,indirect \
+      --errors-for-leak-kinds=definite,indirect "$binary" --gtest_brief=1; then
+    status=1
+  fi
+done
+exit $status
