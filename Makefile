@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 GENERATOR := $(if $(shell command -v ninja 2>/dev/null),Ninja,Unix Makefiles)
 
-.PHONY: all build run test bench clean
+.PHONY: all build run test bench clean install package
 
 all: build
 
@@ -19,6 +19,28 @@ run: build
 # Every test suite under tests/suites, in order; see tests/run-suites.
 test: build
 	@BUILD_DIR=$(BUILD_DIR) tests/run-suites
+
+# Install the programs and their manual pages. PREFIX chooses the prefix
+# (without it, the configured one: /usr/local unless CMAKE_INSTALL_PREFIX was
+# set); DESTDIR stages the whole tree under another root.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) $(if $(PREFIX),--prefix "$(PREFIX)")
+
+# The Debian package, in $(BUILD_DIR)/packages, and, when the mingw-w64 cross
+# compiler is there, the Windows zip, in $(WINDOWS_BUILD_DIR)/packages.
+WINDOWS_BUILD_DIR ?= build-windows
+WINDOWS_TOOLCHAIN := cmake/toolchains/mingw-w64-x86_64.cmake
+
+package: build
+	cmake --build $(BUILD_DIR) --target package
+	@if [ -f $(WINDOWS_TOOLCHAIN) ] && command -v x86_64-w64-mingw32-g++-posix >/dev/null; then \
+	  set -e; \
+	  [ -f $(WINDOWS_BUILD_DIR)/CMakeCache.txt ] || cmake -S . -B $(WINDOWS_BUILD_DIR) \
+	    -G "$(GENERATOR)" -DCMAKE_TOOLCHAIN_FILE=$(WINDOWS_TOOLCHAIN); \
+	  cmake --build $(WINDOWS_BUILD_DIR) --target package; \
+	else \
+	  echo "package: no Windows zip: needs the mingw-w64 cross compiler (x86_64-w64-mingw32-g++-posix) and $(WINDOWS_TOOLCHAIN)"; \
+	fi
 
 clean:
 	rm -rf $(BUILD_DIR)
