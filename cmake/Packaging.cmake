@@ -80,12 +80,14 @@ set(CPACK_PACKAGE_VENDOR "Colour console project")
 set(CPACK_PACKAGE_CONTACT ${COLORCONSOLE_PACKAGE_MAINTAINER})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "show the sixteen colours of a text console")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Two small text-mode programs for a colour terminal. colorviewer shows the \
-sixteen console colours with their values, asks for a foreground and a \
-background value (0 to 15) and draws a test text in that pair, again and \
-again until Esc. colorchart prints 52 foreground-on-background combinations \
-below what the terminal already shows and ends on any key.")
+# The long description keeps to short lines, as package tools show it as is.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+       "Two small text-mode programs for a colour terminal."
+       "colorviewer shows the sixteen console colours with their values, asks"
+       "for a foreground and a background value (0 to 15) and draws a test"
+       "text in that pair, again and again until Esc."
+       "colorchart prints 52 foreground-on-background combinations below what"
+       "the terminal already shows and ends on any key.")
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};programs;/")

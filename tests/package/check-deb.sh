@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# The Debian package that `make package` built: its control fields, its
+# contents, its dependencies against what the programs really load, and the
+# programs unpacked from it into a scratch root.
+set -u
+cd "$(dirname "$0")/../.."
+. tests/package/lib.sh
+
+need dpkg-deb dpkg
+need readelf binutils
+need file file
+need setsid util-linux
+
+version=$(project_version)
+arch=$(dpkg --print-architecture)
+mapfile -t programs < <(expected_programs)
+
+shopt -s nullglob
+debs=("$BUILD_DIR"/packages/*.deb)
+shopt -u nullglob
+[ "${#debs[@]}" -eq 1 ] || {
+  fail "expected one .deb in $BUILD_DIR/packages, found ${#debs[@]}: ${debs[*]}"
+  finish
+}
+deb=${debs[0]}
+[ "$(basename "$deb")" = "colorconsole_${version}-1_${arch}.deb" ] ||
+  fail "$deb: not named colorconsole_${version}-1_${arch}.deb"
+
+# Control fields: field | pattern (extended regular expression) its value must match
+fields=(
+  "Package|^colorconsole$"
+  "Version|^${version//./\\.}-1$"
+  "Architecture|^${arch}$"
+  "Section|^utils$"
+  "Maintainer|^[^<>]+ <[^<>@ ]+@[^<> ]+>$"
+  "Depends|(^|, )libtinfo[0-9]+( |,|$)"
+  "Depends|(^|, )libc6( |,|$)"
+  "Description|^[a-z].{9,79}"$'\n'" [^ ]"
+)
+for entry in "${fields[@]}"; do
+  field=${entry%%|*}
+  pattern=${entry#*|}
+  value=$(dpkg-deb -f "$deb" "$field")
+  [[ "$value" =~ $pattern ]] || fail "control field $field is '$value', which does not match /$pattern/"
+done
+depends=$(dpkg-deb -f "$deb" Depends)
+
+# Contents: exactly the programs and their pages, owned by root.
+expected=""
+for program in "${programs[@]}"; do
+  expected+="./usr/bin/$program"$'\n'"./usr/share/man/man1/$program.1.gz"$'\n'
+done
+listing=$(dpkg-deb -c "$deb")
+found=$(awk '$1 !~ /^d/ {print $6}' <<<"$listing" | sort)
+expected=$(printf '%s' "$expected" | sort)
+[ "$found" = "$expected" ] || fail "package contents differ:"$'\n'"$(diff <(echo "$expected") <(echo "$found"))"
+strangers=$(awk '$2 != "root/root" {print $6 " (" $2 ")"}' <<<"$listing")
+[ -z "$strangers" ] || fail "entries not owned by root: $strangers"
+
+# The package as a Debian system sees it: every dependency can be satisfied.
+if command -v apt-get >/dev/null 2>&1; then
+  if ! apt-get install --simulate "$(realpath "$deb")" >"$scratch/apt.log" 2>&1; then
+    fail "apt-get cannot satisfy the package's dependencies:"$'\n'"$(tail -5 "$scratch/apt.log")"
+  fi
+fi
+
+root="$scratch/root"
+dpkg -x "$deb" "$root" || fail "dpkg -x could not unpack $deb"
+
+# The package of the file at PATH, trying the path as given and through the
+# merged /usr, since either may be the one the package lists.
+owner_of() {
+  local candidate
+  for candidate in "$1" "$(realpath "$1")" "/usr$1" "${1#/usr}"; do
+    dpkg -S "$candidate" 2>/dev/null | sed -n '1s/:.*//p' | grep . && return 0
+  done
+  return 1
+}
+
+for program in "${programs[@]}"; do
+  binary="$root/usr/bin/$program"
+  page="$root/usr/share/man/man1/$program.1.gz"
+  if [ ! -x "$binary" ]; then
+    fail "$program: not unpacked as an executable file"
+    continue
+  fi
+  gzip -t "$page" 2>/dev/null || fail "$program: no valid compressed manual page"
+  case "$(file -b "$binary")" in
+    *", stripped"*) ;;
+    *) fail "$program: the packaged binary is not stripped" ;;
+  esac
+  if readelf -d "$binary" | grep -Eq '\((RPATH|RUNPATH)\)'; then
+    fail "$program: the packaged binary carries a library search path"
+  fi
+
+  # Each library the program loads comes from a package that it depends on.
+  libraries=$(ldd "$binary" 2>&1)
+  if grep -q 'not found' <<<"$libraries"; then
+    fail "$program: libraries not found:"$'\n'"$libraries"
+  fi
+  for library in $(awk '$2 == "=>" && $3 ~ /^\// {print $3}' <<<"$libraries"); do
+    package=$(owner_of "$library") || {
+      fail "$program: no package owns $library"
+      continue
+    }
+    [[ "$depends" =~ (^|, )"$package"( |,|$) ]] ||
+      fail "$program: loads $library from $package, which Depends ($depends) does not name"
+  done
+
+  # Started without a terminal the program draws nothing: it says so in one
+  # line on standard error and ends with 255.
+  setsid -w "$binary" </dev/null >"$scratch/out" 2>"$scratch/err"
+  status=$?
+  lines=$(wc -l <"$scratch/err")
+  if [ "$status" -ne 255 ] || [ "$lines" -ne 1 ] || [ -s "$scratch/out" ]; then
+    fail "$program without a terminal: exit $status, $lines line(s) on standard error," \
+      "$(wc -c <"$scratch/out") bytes on standard output (want 255, 1, 0):"$'\n'"$(head -5 "$scratch/err")"
+  fi
+  echo "checked $program"
+done
+
+[ "$failures" -eq 0 ] && echo "ok: $(basename "$deb")"
+finish

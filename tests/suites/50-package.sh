@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Installing and packaging: an install into a temporary DESTDIR, the manual
+# pages, then `make package` and the Debian package and Windows zip it built.
+# The checks are the scripts in tests/package; this suite fails when one of
+# them fails and skips when one cannot run here (a tool that is missing).
+set -u
+cd "$(dirname "$0")/../.."
+export BUILD_DIR="${BUILD_DIR:-build}"
+export WINDOWS_BUILD_DIR="${WINDOWS_BUILD_DIR:-build-windows}"
+
+failed=() skipped=()
+run_check() {
+  echo "--- $1"
+  bash "tests/package/$1.sh"
+  case $? in
+    0) ;;
+    77) skipped+=("$1") ;;
+    *) failed+=("$1") ;;
+  esac
+}
+
+run_check check-install
+run_check check-manpages
+
+# Packages from earlier runs must not pass for this one's.
+rm -f "$BUILD_DIR"/packages/*.deb "$WINDOWS_BUILD_DIR"/packages/*.zip
+echo "--- make package"
+log=$(mktemp)
+if make --no-print-directory package BUILD_DIR="$BUILD_DIR" WINDOWS_BUILD_DIR="$WINDOWS_BUILD_DIR" >"$log" 2>&1; then
+  grep '^package:' "$log"
+else
+  tail -40 "$log"
+  failed+=("make package")
+fi
+rm -f "$log"
+
+run_check check-deb
+run_check check-zip
+
+[ "${#skipped[@]}" -gt 0 ] && echo "package checks skipped: ${skipped[*]}"
+if [ "${#failed[@]}" -gt 0 ]; then
+  echo "package checks failed: ${failed[*]}"
+  exit 1
+fi
+[ "${#skipped[@]}" -eq 0 ] || exit 77
+exit 0
