@@ -4,6 +4,7 @@
 // then it waits for any key.
 #include "chart/colorchart.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -105,12 +106,7 @@ void print_line(StringValue line) {
 }
 
 bool ends_family(std::size_t entry_number) {
-  for (const std::size_t end : kFamilyEnds) {
-    if (end == entry_number) {
-      return true;
-    }
-  }
-  return false;
+  return std::ranges::find(kFamilyEnds, entry_number) != kFamilyEnds.end();
 }
 
 // The entry's colours (and its bar, when it has one) from the cursor on, then
@@ -158,10 +154,10 @@ std::int32_t program_main(platform::Handle /*instance*/, platform::Handle /*prev
 constexpr std::uint16_t kOptions = 0x0080;
 // Neither release table has an entry: the program holds no global or
 // thread-local strings, interfaces or variants for shutdown to free.
-constexpr std::uint32_t kNoReleases[] = {0};
+constexpr std::array<std::uint32_t, 1> kNoReleases = {0};
 
-constexpr ProgramDefinition kChartProgram{kDataSection, kOptions, kNoReleases, kNoReleases,
-                                          &program_main};
+constexpr ProgramDefinition kChartProgram{kDataSection, kOptions, kNoReleases.data(),
+                                          kNoReleases.data(), &program_main};
 
 } // namespace
 

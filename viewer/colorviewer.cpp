@@ -124,7 +124,7 @@ constexpr std::array<LiteralSpec, literal_count> kLiterals = [] {
   pool[foreground_prompt] = ansi_literal("Foreground color's value: ");
   pool[background_prompt] = ansi_literal("Background color's value: ");
   pool[only_digits_message] = ansi_literal("Only number characters.");
-  pool[range_message] = ansi_literal("Range is \"0\" to \"15\".");
+  pool[range_message] = ansi_literal(R"(Range is "0" to "15".)");
   pool[retry_line] = ansi_literal("Any key to retry.");
   pool[demonstration_title] = ansi_literal(" Color Demonstation Area ");
   pool[test_text] = ansi_literal(" Test Fore on Back ");
@@ -322,10 +322,10 @@ std::int32_t program_main(platform::Handle /*instance*/, platform::Handle /*prev
 constexpr std::uint16_t kOptions = 0x0080;
 // Neither release table has an entry: the program holds no global or
 // thread-local strings, interfaces or variants for shutdown to free.
-constexpr std::uint32_t kNoReleases[] = {0};
+constexpr std::array<std::uint32_t, 1> kNoReleases = {0};
 
-constexpr ProgramDefinition kViewerProgram{kDataSection, kOptions, kNoReleases, kNoReleases,
-                                           &program_main};
+constexpr ProgramDefinition kViewerProgram{kDataSection, kOptions, kNoReleases.data(),
+                                           kNoReleases.data(), &program_main};
 
 } // namespace
 
