@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -38,6 +39,15 @@ struct MessageBoxRecord {
 struct MenuItem {
   std::uint32_t id = 0;
   std::u16string text;
+};
+
+// The arguments of one CreateFileA call.
+struct CreateFileRecord {
+  std::string name;
+  std::uint32_t access = 0;
+  std::uint32_t share = 0;
+  std::uint32_t disposition = 0;
+  std::uint32_t flags = 0;
 };
 
 class MemoryConsole final : public Platform {
@@ -107,15 +117,25 @@ public:
   [[nodiscard]] std::uint16_t text_attribute() const { return text_attribute_; }
   [[nodiscard]] CursorInfo cursor_info() const { return cursor_info_; }
   [[nodiscard]] std::uint64_t clock_ms() const { return clock_ms_; }
+  // The Windows name of every platform call, in order. The polling calls
+  // (Sleep, PeekConsoleInputW, GetLocalTime) are logged once per idle stretch:
+  // one that already appears in the trailing run of polling calls is not
+  // logged again, so a wait of tens of thousands of polls stays a few
+  // entries. count_calls counts every call, polls included.
   [[nodiscard]] const std::vector<std::string>& calls() const { return calls_; }
   [[nodiscard]] std::size_t count_calls(std::string_view name) const;
+  [[nodiscard]] const std::vector<CreateFileRecord>& create_file_calls() const {
+    return create_file_calls_;
+  }
   [[nodiscard]] const std::vector<std::u16string>& titles_set() const { return titles_set_; }
   [[nodiscard]] const std::u16string& title() const { return title_; }
   [[nodiscard]] const std::vector<MenuItem>& system_menu() const { return system_menu_; }
   [[nodiscard]] bool menu_has_close() const;
   [[nodiscard]] std::optional<std::size_t> close_item_position() const;
   [[nodiscard]] CtrlHandler ctrl_handler() const { return ctrl_handler_; }
-  [[nodiscard]] const std::vector<MessageBoxRecord>& message_boxes() const { return message_boxes_; }
+  [[nodiscard]] const std::vector<MessageBoxRecord>& message_boxes() const {
+    return message_boxes_;
+  }
   [[nodiscard]] std::optional<std::uint32_t> exit_code() const { return exit_code_; }
   [[nodiscard]] int beeps() const { return beeps_; }
   [[nodiscard]] std::optional<std::uint32_t> console_mode(Handle handle) const;
@@ -173,8 +193,8 @@ public:
   Handle find_window(const char16_t* title) override;
   Handle get_system_menu(Handle window, bool revert) override;
   bool delete_menu(Handle menu, std::uint32_t position, std::uint32_t flags) override;
-  bool insert_menu(Handle menu, std::uint32_t position, std::uint32_t flags,
-                   std::uintptr_t item_id, const char16_t* text) override;
+  bool insert_menu(Handle menu, std::uint32_t position, std::uint32_t flags, std::uintptr_t item_id,
+                   const char16_t* text) override;
   bool draw_menu_bar(Handle window) override;
   bool get_window_rect(Handle window, WindowRect& rect) override;
   bool set_window_pos(Handle window, std::int32_t x, std::int32_t y, std::int32_t width,
@@ -191,9 +211,8 @@ public:
   bool scroll_console_screen_buffer(Handle console, const SmallRect& scroll, const SmallRect* clip,
                                     Coord destination, const CharInfo& fill) override;
   bool set_console_text_attribute(Handle console, std::uint16_t attributes) override;
-  bool fill_console_output_attribute(Handle console, std::uint16_t attributes,
-                                     std::uint32_t length, Coord start,
-                                     std::uint32_t& written) override;
+  bool fill_console_output_attribute(Handle console, std::uint16_t attributes, std::uint32_t length,
+                                     Coord start, std::uint32_t& written) override;
   bool fill_console_output_character(Handle console, char character, std::uint32_t length,
                                      Coord start, std::uint32_t& written) override;
   bool get_console_cursor_info(Handle console, CursorInfo& info) override;
@@ -228,12 +247,20 @@ private:
     InputRecord record;
   };
 
-  void log(std::string name) { calls_.push_back(std::move(name)); }
+  void log(std::string_view name);
+  [[nodiscard]] bool is_input(Handle console) const;
+  [[nodiscard]] int index_of(Coord position) const;
+  void move_window_to_show_cursor();
+  // How many cells a fill of `length` from `start` covers before the end of
+  // the buffer.
+  [[nodiscard]] std::uint32_t fill_count(Coord start, std::uint32_t length) const;
   [[nodiscard]] bool is_screen(Handle console) const;
   [[nodiscard]] bool in_buffer(Coord position) const;
   CharInfo& at(int column, int row);
   void deliver_due_records();
   void* allocate_string_block(std::uint32_t bytes);
+  // One 8-bit character in the system ANSI code page as UTF-16.
+  [[nodiscard]] char16_t ansi_to_unit(char character) const;
 
   Config config_;
   Coord size_;
@@ -249,6 +276,9 @@ private:
   std::uint64_t clock_ms_ = 0;
   std::uint64_t idle_since_ms_ = 0;
   std::vector<std::string> calls_;
+  std::map<std::string, std::size_t, std::less<>> call_counts_;
+  std::vector<CreateFileRecord> create_file_calls_;
+  WindowRect window_rect_{0, 0, 660, 340};
   std::u16string title_;
   std::vector<std::u16string> titles_set_;
   std::vector<MenuItem> system_menu_;

@@ -1,0 +1,790 @@
+// The memory console: process, memory, console set-up, window and screen
+// operations. Input and the clock live in memory_input.cpp, text conversion
+// and automation strings in memory_text.cpp.
+#include "runtime/platform/memory/memory_console.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+constexpr std::uint32_t kDefaultInputMode = 0x01F7;
+constexpr std::uint32_t kDefaultOutputMode = kEnableProcessedOutput | kEnableWrapAtEolOutput;
+constexpr std::uint32_t kVersionInfoSizeA = 148;
+constexpr std::uint32_t kVersionInfoExSizeA = 156;
+
+// System-menu commands of a console window.
+constexpr std::uint32_t kScSize = 0xF000;
+constexpr std::uint32_t kScMove = 0xF010;
+constexpr std::uint32_t kScMinimize = 0xF020;
+constexpr std::uint32_t kScMaximize = 0xF030;
+constexpr std::uint32_t kScRestore = 0xF120;
+constexpr std::uint32_t kMenuEdit = 0xFFF0;
+constexpr std::uint32_t kMenuDefaults = 0xFFF7;
+constexpr std::uint32_t kMenuProperties = 0xFFF8;
+
+// The system menu a console window starts with; Close is at position 6.
+std::vector<MenuItem> initial_system_menu() {
+  return {{kScRestore, u"&Restore"},
+          {kScMove, u"&Move"},
+          {kScSize, u"&Size"},
+          {kScMinimize, u"Mi&nimize"},
+          {kScMaximize, u"Ma&ximize"},
+          {0, u""},
+          {kScClose, u"&Close"},
+          {0, u""},
+          {kMenuEdit, u"&Edit"},
+          {kMenuDefaults, u"&Defaults"},
+          {kMenuProperties, u"&Properties"}};
+}
+
+// The calls a polling loop makes over and over.
+bool is_polling_call(std::string_view name) {
+  return name == "Sleep" || name == "PeekConsoleInputW" || name == "GetLocalTime";
+}
+
+bool equal_ignoring_case(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    return lower(x) == lower(y);
+  });
+}
+
+SmallRect intersect(const SmallRect& a, const SmallRect& b) {
+  return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+          std::min(a.bottom, b.bottom)};
+}
+
+bool is_empty(const SmallRect& r) {
+  return r.left > r.right || r.top > r.bottom;
+}
+
+bool contains(const SmallRect& r, int x, int y) {
+  return x >= r.left && x <= r.right && y >= r.top && y <= r.bottom;
+}
+
+std::int16_t narrow(int value) {
+  return static_cast<std::int16_t>(value);
+}
+
+} // namespace
+
+MemoryConsole::MemoryConsole() : MemoryConsole(Config{}) {}
+
+MemoryConsole::MemoryConsole(Config config)
+    : config_(std::move(config)), size_{config_.columns, config_.rows},
+      window_(config_.window.value_or(
+          SmallRect{0, 0, narrow(config_.columns - 1), narrow(config_.rows - 1)})),
+      cursor_(config_.cursor),
+      cells_(static_cast<std::size_t>(config_.columns) * static_cast<std::size_t>(config_.rows),
+             CharInfo{u' ', config_.initial_attributes}),
+      text_attribute_(config_.initial_attributes), cursor_info_(config_.cursor_info),
+      title_(config_.title), system_menu_(initial_system_menu()) {
+  modes_[kConsoleInput] = kDefaultInputMode;
+  modes_[kStdOutput] = kDefaultOutputMode;
+}
+
+MemoryConsole::~MemoryConsole() {
+  // What the runtime under test leaked is counted by the tests; the memory
+  // itself goes back here.
+  for (void* block : global_blocks_) {
+    std::free(block);
+  }
+  for (void* handle : strings_) {
+    std::free(static_cast<char*>(handle) - 4);
+  }
+}
+
+void MemoryConsole::log(std::string_view name) {
+  ++call_counts_[std::string(name)];
+  if (is_polling_call(name)) {
+    for (auto it = calls_.rbegin(); it != calls_.rend() && is_polling_call(*it); ++it) {
+      if (*it == name) {
+        return;
+      }
+    }
+  }
+  calls_.emplace_back(name);
+}
+
+std::size_t MemoryConsole::count_calls(std::string_view name) const {
+  auto found = call_counts_.find(name);
+  return found == call_counts_.end() ? 0 : found->second;
+}
+
+// --- Observation and set-up ------------------------------------------------
+
+int MemoryConsole::index_of(Coord position) const {
+  return position.y * size_.x + position.x;
+}
+
+bool MemoryConsole::in_buffer(Coord position) const {
+  return position.x >= 0 && position.y >= 0 && position.x < size_.x && position.y < size_.y;
+}
+
+CharInfo& MemoryConsole::at(int column, int row) {
+  return cells_[static_cast<std::size_t>(row * size_.x + column)];
+}
+
+CharInfo MemoryConsole::cell(int column, int row) const {
+  if (!in_buffer(Coord{narrow(column), narrow(row)})) {
+    return CharInfo{u'\0', 0};
+  }
+  return cells_[static_cast<std::size_t>(row * size_.x + column)];
+}
+
+std::u16string MemoryConsole::row_text(int row) const {
+  std::u16string text;
+  if (row < 0 || row >= size_.y) {
+    return text;
+  }
+  for (int column = 0; column < size_.x; ++column) {
+    text.push_back(cell(column, row).character);
+  }
+  return text;
+}
+
+void MemoryConsole::set_cell(int column, int row, CharInfo value) {
+  if (in_buffer(Coord{narrow(column), narrow(row)})) {
+    at(column, row) = value;
+  }
+}
+
+void MemoryConsole::write_text(int column, int row, std::u16string_view text,
+                               std::uint16_t attributes) {
+  for (char16_t unit : text) {
+    set_cell(column++, row, CharInfo{unit, attributes});
+  }
+}
+
+void MemoryConsole::resize(std::int16_t columns, std::int16_t rows) {
+  std::vector<CharInfo> cells(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows),
+                              CharInfo{u' ', text_attribute_});
+  for (int row = 0; row < std::min(rows, size_.y); ++row) {
+    for (int column = 0; column < std::min(columns, size_.x); ++column) {
+      cells[static_cast<std::size_t>(row * columns + column)] = at(column, row);
+    }
+  }
+  cells_ = std::move(cells);
+  size_ = Coord{columns, rows};
+  window_ = SmallRect{0, 0, narrow(columns - 1), narrow(rows - 1)};
+  cursor_.x = std::min(cursor_.x, narrow(columns - 1));
+  cursor_.y = std::min(cursor_.y, narrow(rows - 1));
+}
+
+std::optional<std::uint32_t> MemoryConsole::console_mode(Handle handle) const {
+  Handle key = kNullHandle;
+  if (is_input(handle)) {
+    key = kConsoleInput;
+  } else if (is_screen(handle)) {
+    key = kStdOutput;
+  } else {
+    return std::nullopt;
+  }
+  return modes_.at(key);
+}
+
+bool MemoryConsole::menu_has_close() const {
+  return close_item_position().has_value();
+}
+
+std::optional<std::size_t> MemoryConsole::close_item_position() const {
+  for (std::size_t i = 0; i < system_menu_.size(); ++i) {
+    if (system_menu_[i].id == kScClose) {
+      return i;
+    }
+  }
+  return std::nullopt;
+}
+
+// --- Process -----------------------------------------------------------------
+
+bool MemoryConsole::get_version_ex(OsVersionInfo& info) {
+  log("GetVersionExA");
+  if (failures_.version_query ||
+      (info.size != kVersionInfoSizeA && info.size != kVersionInfoExSizeA)) {
+    return false;
+  }
+  info.major_version = 10;
+  info.minor_version = 0;
+  info.build_number = 19045;
+  info.platform_id = config_.platform_id;
+  std::memset(info.service_pack, 0, sizeof info.service_pack);
+  return true;
+}
+
+void MemoryConsole::get_startup_info(StartupInfo& info) {
+  log("GetStartupInfoA");
+  info = config_.startup;
+}
+
+const char16_t* MemoryConsole::get_command_line() {
+  log("GetCommandLineW");
+  return config_.command_line.c_str();
+}
+
+Handle MemoryConsole::get_module_handle() {
+  log("GetModuleHandleW");
+  return kModule;
+}
+
+void MemoryConsole::exit_process(std::uint32_t exit_code) {
+  log("ExitProcess");
+  exit_code_ = exit_code;
+  throw MemoryConsoleStop{MemoryConsoleStop::Reason::exited, exit_code};
+}
+
+// --- Memory and threads ----------------------------------------------------
+
+void* MemoryConsole::global_alloc_zeroed(std::size_t bytes) {
+  log("GlobalAlloc");
+  if (failures_.global_allocs_left == 0) {
+    return nullptr;
+  }
+  if (failures_.global_allocs_left > 0) {
+    --failures_.global_allocs_left;
+  }
+  void* block = std::calloc(1, std::max<std::size_t>(bytes, 1));
+  if (block != nullptr) {
+    global_blocks_.insert(block);
+  }
+  return block;
+}
+
+void* MemoryConsole::global_free(void* block) {
+  log("GlobalFree");
+  if (block == nullptr) {
+    return nullptr;
+  }
+  if (failures_.global_free || global_blocks_.erase(block) == 0) {
+    return block;
+  }
+  std::free(block);
+  return nullptr;
+}
+
+std::uint32_t MemoryConsole::tls_alloc() {
+  log("TlsAlloc");
+  if (failures_.tls_alloc) {
+    return kTlsOutOfIndexes;
+  }
+  std::uint32_t index = next_tls_index_++;
+  tls_slots_[index] = nullptr;
+  return index;
+}
+
+void* MemoryConsole::tls_get_value(std::uint32_t index) {
+  log("TlsGetValue");
+  auto found = tls_slots_.find(index);
+  return found == tls_slots_.end() ? nullptr : found->second;
+}
+
+bool MemoryConsole::tls_set_value(std::uint32_t index, void* value) {
+  log("TlsSetValue");
+  auto found = tls_slots_.find(index);
+  if (found == tls_slots_.end()) {
+    return false;
+  }
+  found->second = value;
+  return true;
+}
+
+bool MemoryConsole::tls_free(std::uint32_t index) {
+  log("TlsFree");
+  return tls_slots_.erase(index) != 0;
+}
+
+// --- Console set-up ----------------------------------------------------------
+
+bool MemoryConsole::is_screen(Handle console) const {
+  return (console == kStdOutput && config_.stdout_is_console) ||
+         (console == kStdError && config_.stderr_is_console);
+}
+
+bool MemoryConsole::is_input(Handle console) const {
+  // The console input device is always there; standard input is it only
+  // when not redirected.
+  return console == kConsoleInput || (console == kStdInput && config_.stdin_is_console);
+}
+
+Handle MemoryConsole::get_std_handle(StdHandle which) {
+  log("GetStdHandle");
+  switch (which) {
+  case StdHandle::input:
+    return kStdInput;
+  case StdHandle::output:
+    return kStdOutput;
+  case StdHandle::error:
+    return kStdError;
+  }
+  return kInvalidHandle;
+}
+
+Handle MemoryConsole::create_file(const char* name, std::uint32_t access, std::uint32_t share,
+                                  std::uint32_t disposition, std::uint32_t flags) {
+  log("CreateFileA");
+  std::string_view text = name == nullptr ? std::string_view{} : std::string_view{name};
+  create_file_calls_.push_back(
+      CreateFileRecord{std::string(text), access, share, disposition, flags});
+  if (!equal_ignoring_case(text, "CONIN$") || disposition != kOpenExisting) {
+    return kInvalidHandle;
+  }
+  open_handles_.insert(kConsoleInput);
+  return kConsoleInput;
+}
+
+bool MemoryConsole::get_console_mode(Handle console, std::uint32_t& mode) {
+  log("GetConsoleMode");
+  std::optional<std::uint32_t> current = console_mode(console);
+  if (!current) {
+    return false;
+  }
+  mode = *current;
+  return true;
+}
+
+bool MemoryConsole::set_console_mode(Handle console, std::uint32_t mode) {
+  log("SetConsoleMode");
+  if (is_input(console)) {
+    modes_[kConsoleInput] = mode;
+    return true;
+  }
+  if (is_screen(console)) {
+    modes_[kStdOutput] = mode;
+    return true;
+  }
+  return false;
+}
+
+bool MemoryConsole::set_console_ctrl_handler(CtrlHandler handler, bool add) {
+  log("SetConsoleCtrlHandler");
+  if (handler == nullptr) {
+    return true; // the ignore-Ctrl+C flag, which nothing here observes
+  }
+  if (add) {
+    ctrl_handler_ = handler;
+    return true;
+  }
+  if (ctrl_handler_ != handler) {
+    return false;
+  }
+  ctrl_handler_ = nullptr;
+  return true;
+}
+
+// --- Console window ----------------------------------------------------------
+
+std::uint32_t MemoryConsole::get_console_title(char16_t* buffer, std::uint32_t size) {
+  log("GetConsoleTitleW");
+  if (buffer == nullptr || size == 0) {
+    return 0;
+  }
+  auto units = static_cast<std::uint32_t>(std::min<std::size_t>(title_.size(), size - 1));
+  std::copy_n(title_.begin(), units, buffer);
+  buffer[units] = u'\0';
+  return units;
+}
+
+bool MemoryConsole::set_console_title(const char16_t* title) {
+  log("SetConsoleTitleW");
+  title_ = title == nullptr ? std::u16string{} : std::u16string{title};
+  titles_set_.push_back(title_);
+  return true;
+}
+
+Handle MemoryConsole::find_window(const char16_t* title) {
+  log("FindWindowW");
+  if (!config_.has_window || title == nullptr || title_ != title) {
+    return kNullHandle;
+  }
+  return kWindow;
+}
+
+Handle MemoryConsole::get_system_menu(Handle window, bool revert) {
+  log("GetSystemMenu");
+  if (window != kWindow) {
+    return kNullHandle;
+  }
+  if (revert) {
+    system_menu_ = initial_system_menu();
+    return kNullHandle;
+  }
+  return kSystemMenu;
+}
+
+bool MemoryConsole::delete_menu(Handle menu, std::uint32_t position, std::uint32_t flags) {
+  log("DeleteMenu");
+  if (menu != kSystemMenu) {
+    return false;
+  }
+  if ((flags & kMfByPosition) != 0) {
+    if (position >= system_menu_.size()) {
+      return false;
+    }
+    system_menu_.erase(system_menu_.begin() + position);
+    return true;
+  }
+  auto found = std::find_if(system_menu_.begin(), system_menu_.end(),
+                            [position](const MenuItem& item) { return item.id == position; });
+  if (found == system_menu_.end()) {
+    return false;
+  }
+  system_menu_.erase(found);
+  return true;
+}
+
+bool MemoryConsole::insert_menu(Handle menu, std::uint32_t position, std::uint32_t flags,
+                                std::uintptr_t item_id, const char16_t* text) {
+  log("InsertMenuW");
+  if (menu != kSystemMenu) {
+    return false;
+  }
+  MenuItem item{static_cast<std::uint32_t>(item_id), text == nullptr ? u"" : text};
+  if ((flags & kMfByPosition) != 0) {
+    // A position past the end (-1 included) appends, as Windows does.
+    std::size_t at = std::min<std::size_t>(position, system_menu_.size());
+    system_menu_.insert(system_menu_.begin() + static_cast<std::ptrdiff_t>(at), std::move(item));
+    return true;
+  }
+  auto found = std::find_if(system_menu_.begin(), system_menu_.end(),
+                            [position](const MenuItem& entry) { return entry.id == position; });
+  if (found == system_menu_.end()) {
+    return false;
+  }
+  system_menu_.insert(found, std::move(item));
+  return true;
+}
+
+bool MemoryConsole::draw_menu_bar(Handle window) {
+  log("DrawMenuBar");
+  return window == kWindow;
+}
+
+bool MemoryConsole::get_window_rect(Handle window, WindowRect& rect) {
+  log("GetWindowRect");
+  if (window != kWindow) {
+    return false;
+  }
+  rect = window_rect_;
+  return true;
+}
+
+bool MemoryConsole::set_window_pos(Handle window, std::int32_t x, std::int32_t y,
+                                   std::int32_t width, std::int32_t height) {
+  log("SetWindowPos");
+  if (window != kWindow) {
+    return false;
+  }
+  window_rect_ = WindowRect{x, y, x + width, y + height};
+  return true;
+}
+
+bool MemoryConsole::set_foreground_window(Handle window) {
+  log("SetForegroundWindow");
+  return window == kWindow;
+}
+
+bool MemoryConsole::lock_window_update(Handle window) {
+  log("LockWindowUpdate");
+  return window == kWindow || window == kNullHandle;
+}
+
+// --- Screen --------------------------------------------------------------------
+
+bool MemoryConsole::get_console_screen_buffer_info(Handle console, ScreenBufferInfo& info) {
+  log("GetConsoleScreenBufferInfo");
+  if (!is_screen(console)) {
+    return false;
+  }
+  info.size = size_;
+  info.cursor_position = cursor_;
+  info.attributes = text_attribute_;
+  info.window = window_;
+  info.maximum_window_size = size_;
+  return true;
+}
+
+bool MemoryConsole::write_console_output(Handle console, const CharInfo* buffer, Coord buffer_size,
+                                         Coord buffer_coord, SmallRect& region) {
+  log("WriteConsoleOutputW");
+  if (!is_screen(console) || buffer == nullptr) {
+    return false;
+  }
+  // The cells that exist both in the source buffer (from buffer_coord on)
+  // and in the screen buffer.
+  const SmallRect requested = region;
+  SmallRect target = intersect(region, SmallRect{0, 0, narrow(size_.x - 1), narrow(size_.y - 1)});
+  target.right = std::min<std::int16_t>(
+      target.right, narrow(requested.left + buffer_size.x - buffer_coord.x - 1));
+  target.bottom = std::min<std::int16_t>(
+      target.bottom, narrow(requested.top + buffer_size.y - buffer_coord.y - 1));
+  region = target;
+  if (is_empty(target)) {
+    return true;
+  }
+  for (int y = target.top; y <= target.bottom; ++y) {
+    for (int x = target.left; x <= target.right; ++x) {
+      int source_x = buffer_coord.x + x - requested.left;
+      int source_y = buffer_coord.y + y - requested.top;
+      at(x, y) = buffer[source_y * buffer_size.x + source_x];
+    }
+  }
+  return true;
+}
+
+bool MemoryConsole::read_console_output(Handle console, CharInfo* buffer, Coord buffer_size,
+                                        Coord buffer_coord, SmallRect& region) {
+  log("ReadConsoleOutputW");
+  if (!is_screen(console) || buffer == nullptr) {
+    return false;
+  }
+  const SmallRect requested = region;
+  SmallRect source = intersect(region, SmallRect{0, 0, narrow(size_.x - 1), narrow(size_.y - 1)});
+  source.right = std::min<std::int16_t>(
+      source.right, narrow(requested.left + buffer_size.x - buffer_coord.x - 1));
+  source.bottom = std::min<std::int16_t>(
+      source.bottom, narrow(requested.top + buffer_size.y - buffer_coord.y - 1));
+  region = source;
+  if (is_empty(source)) {
+    return true;
+  }
+  for (int y = source.top; y <= source.bottom; ++y) {
+    for (int x = source.left; x <= source.right; ++x) {
+      int target_x = buffer_coord.x + x - requested.left;
+      int target_y = buffer_coord.y + y - requested.top;
+      buffer[target_y * buffer_size.x + target_x] = at(x, y);
+    }
+  }
+  return true;
+}
+
+void MemoryConsole::move_window_to_show_cursor() {
+  int width = window_.right - window_.left;
+  int height = window_.bottom - window_.top;
+  if (cursor_.x < window_.left) {
+    window_.left = cursor_.x;
+  } else if (cursor_.x > window_.right) {
+    window_.left = narrow(cursor_.x - width);
+  }
+  if (cursor_.y < window_.top) {
+    window_.top = cursor_.y;
+  } else if (cursor_.y > window_.bottom) {
+    window_.top = narrow(cursor_.y - height);
+  }
+  window_.right = narrow(window_.left + width);
+  window_.bottom = narrow(window_.top + height);
+}
+
+bool MemoryConsole::set_console_cursor_position(Handle console, Coord position) {
+  log("SetConsoleCursorPosition");
+  if (!is_screen(console) || !in_buffer(position)) {
+    return false;
+  }
+  cursor_ = position;
+  // The console scrolls its window to keep the cursor in view.
+  move_window_to_show_cursor();
+  return true;
+}
+
+bool MemoryConsole::scroll_console_screen_buffer(Handle console, const SmallRect& scroll,
+                                                 const SmallRect* clip, Coord destination,
+                                                 const CharInfo& fill) {
+  log("ScrollConsoleScreenBufferW");
+  if (!is_screen(console)) {
+    return false;
+  }
+  const SmallRect buffer{0, 0, narrow(size_.x - 1), narrow(size_.y - 1)};
+  const SmallRect source = intersect(scroll, buffer);
+  if (is_empty(source)) {
+    return false;
+  }
+  const SmallRect bounds = clip == nullptr ? buffer : intersect(*clip, buffer);
+  if (is_empty(bounds)) {
+    return true;
+  }
+  // Clipping the source moves the destination by as much.
+  const int dest_left = destination.x + (source.left - scroll.left);
+  const int dest_top = destination.y + (source.top - scroll.top);
+  const int width = source.right - source.left + 1;
+  const int height = source.bottom - source.top + 1;
+  const SmallRect target{narrow(dest_left), narrow(dest_top), narrow(dest_left + width - 1),
+                         narrow(dest_top + height - 1)};
+
+  // Read the whole source first: source and target may overlap.
+  std::vector<CharInfo> saved;
+  saved.reserve(static_cast<std::size_t>(width * height));
+  for (int y = source.top; y <= source.bottom; ++y) {
+    for (int x = source.left; x <= source.right; ++x) {
+      saved.push_back(at(x, y));
+    }
+  }
+  for (int y = source.top; y <= source.bottom; ++y) {
+    for (int x = source.left; x <= source.right; ++x) {
+      if (contains(bounds, x, y) && !contains(target, x, y)) {
+        at(x, y) = fill;
+      }
+    }
+  }
+  for (int dy = 0; dy < height; ++dy) {
+    for (int dx = 0; dx < width; ++dx) {
+      int x = dest_left + dx;
+      int y = dest_top + dy;
+      if (contains(bounds, x, y)) {
+        at(x, y) = saved[static_cast<std::size_t>(dy * width + dx)];
+      }
+    }
+  }
+  return true;
+}
+
+bool MemoryConsole::set_console_text_attribute(Handle console, std::uint16_t attributes) {
+  log("SetConsoleTextAttribute");
+  if (!is_screen(console)) {
+    return false;
+  }
+  text_attribute_ = attributes;
+  return true;
+}
+
+std::uint32_t MemoryConsole::fill_count(Coord start, std::uint32_t length) const {
+  auto remaining = static_cast<std::uint32_t>(static_cast<int>(cells_.size()) - index_of(start));
+  return std::min(length, remaining);
+}
+
+bool MemoryConsole::fill_console_output_attribute(Handle console, std::uint16_t attributes,
+                                                  std::uint32_t length, Coord start,
+                                                  std::uint32_t& written) {
+  log("FillConsoleOutputAttribute");
+  written = 0;
+  if (!is_screen(console) || !in_buffer(start)) {
+    return false;
+  }
+  written = fill_count(start, length);
+  auto first = static_cast<std::size_t>(index_of(start));
+  for (std::size_t i = first; i < first + written; ++i) {
+    cells_[i].attributes = attributes;
+  }
+  return true;
+}
+
+bool MemoryConsole::fill_console_output_character(Handle console, char character,
+                                                  std::uint32_t length, Coord start,
+                                                  std::uint32_t& written) {
+  log("FillConsoleOutputCharacterA");
+  written = 0;
+  if (!is_screen(console) || !in_buffer(start)) {
+    return false;
+  }
+  // The 8-bit character goes through the code page as the console would.
+  const char16_t unit = ansi_to_unit(character);
+  written = fill_count(start, length);
+  auto first = static_cast<std::size_t>(index_of(start));
+  for (std::size_t i = first; i < first + written; ++i) {
+    cells_[i].character = unit;
+  }
+  return true;
+}
+
+bool MemoryConsole::get_console_cursor_info(Handle console, CursorInfo& info) {
+  log("GetConsoleCursorInfo");
+  if (!is_screen(console) || (console == kStdOutput && failures_.cursor_info_output) ||
+      (console == kStdError && failures_.cursor_info_error)) {
+    return false;
+  }
+  info = cursor_info_;
+  return true;
+}
+
+bool MemoryConsole::set_console_cursor_info(Handle console, const CursorInfo& info) {
+  log("SetConsoleCursorInfo");
+  if (!is_screen(console) || info.size < 1 || info.size > 100) {
+    return false;
+  }
+  cursor_info_ = info;
+  return true;
+}
+
+bool MemoryConsole::set_console_screen_buffer_size(Handle console, Coord new_size) {
+  log("SetConsoleScreenBufferSize");
+  const int window_width = window_.right - window_.left + 1;
+  const int window_height = window_.bottom - window_.top + 1;
+  if (!is_screen(console) || new_size.x < window_width || new_size.y < window_height) {
+    return false;
+  }
+  SmallRect window = window_;
+  Coord cursor = cursor_;
+  resize(new_size.x, new_size.y);
+  // The window keeps its size and moves only as far as it must to stay
+  // inside the buffer.
+  int left = std::min<int>(window.left, new_size.x - window_width);
+  int top = std::min<int>(window.top, new_size.y - window_height);
+  window_ = SmallRect{narrow(left), narrow(top), narrow(left + window_width - 1),
+                      narrow(top + window_height - 1)};
+  cursor_ =
+      Coord{std::min(cursor.x, narrow(new_size.x - 1)), std::min(cursor.y, narrow(new_size.y - 1))};
+  return true;
+}
+
+bool MemoryConsole::set_console_window_info(Handle console, bool absolute,
+                                            const SmallRect& window) {
+  log("SetConsoleWindowInfo");
+  if (!is_screen(console)) {
+    return false;
+  }
+  SmallRect wanted = window;
+  if (!absolute) {
+    wanted =
+        SmallRect{narrow(window_.left + window.left), narrow(window_.top + window.top),
+                  narrow(window_.right + window.right), narrow(window_.bottom + window.bottom)};
+  }
+  if (is_empty(wanted) || wanted.left < 0 || wanted.top < 0 || wanted.right >= size_.x ||
+      wanted.bottom >= size_.y) {
+    return false;
+  }
+  window_ = wanted;
+  return true;
+}
+
+// --- Other ---------------------------------------------------------------------
+
+std::int32_t MemoryConsole::message_box(Handle owner, const char* text, const char* caption,
+                                        std::uint32_t type) {
+  log("MessageBoxA");
+  message_boxes_.push_back(MessageBoxRecord{owner, text == nullptr ? "" : text,
+                                            caption == nullptr ? "" : caption, type});
+  return 1; // IDOK
+}
+
+void MemoryConsole::co_initialize() {
+  log("CoInitialize");
+  ++com_depth_;
+}
+
+void MemoryConsole::co_uninitialize() {
+  log("CoUninitialize");
+  if (com_depth_ > 0) {
+    --com_depth_;
+  }
+}
+
+void MemoryConsole::variant_clear(void* /*variant*/) {
+  log("VariantClear");
+}
+
+bool MemoryConsole::close_handle(Handle handle) {
+  log("CloseHandle");
+  if (open_handles_.erase(handle) != 0) {
+    return true;
+  }
+  return handle == kStdInput || handle == kStdOutput || handle == kStdError;
+}
+
+bool MemoryConsole::find_close(Handle handle) {
+  log("FindClose");
+  return open_handles_.erase(handle) != 0;
+}
+
+} // namespace platform

@@ -1,0 +1,253 @@
+// The memory console's input queue, keys and virtual clock.
+#include <algorithm>
+#include <array>
+
+#include "runtime/platform/memory/memory_console.h"
+
+namespace platform {
+
+namespace {
+
+// One key of the US layout: what it types without and with Shift, its set-1
+// scan code and its virtual-key code.
+struct KeyCap {
+  char16_t plain;
+  char16_t shifted;
+  std::uint16_t scan;
+  std::uint16_t vk;
+};
+
+constexpr std::array<KeyCap, 47> kUsLayout = {{
+    {u'1', u'!', 0x02, 0x31},  {u'2', u'@', 0x03, 0x32},  {u'3', u'#', 0x04, 0x33},
+    {u'4', u'$', 0x05, 0x34},  {u'5', u'%', 0x06, 0x35},  {u'6', u'^', 0x07, 0x36},
+    {u'7', u'&', 0x08, 0x37},  {u'8', u'*', 0x09, 0x38},  {u'9', u'(', 0x0A, 0x39},
+    {u'0', u')', 0x0B, 0x30},  {u'-', u'_', 0x0C, 0xBD},  {u'=', u'+', 0x0D, 0xBB},
+    {u'q', u'Q', 0x10, 0x51},  {u'w', u'W', 0x11, 0x57},  {u'e', u'E', 0x12, 0x45},
+    {u'r', u'R', 0x13, 0x52},  {u't', u'T', 0x14, 0x54},  {u'y', u'Y', 0x15, 0x59},
+    {u'u', u'U', 0x16, 0x55},  {u'i', u'I', 0x17, 0x49},  {u'o', u'O', 0x18, 0x4F},
+    {u'p', u'P', 0x19, 0x50},  {u'[', u'{', 0x1A, 0xDB},  {u']', u'}', 0x1B, 0xDD},
+    {u'a', u'A', 0x1E, 0x41},  {u's', u'S', 0x1F, 0x53},  {u'd', u'D', 0x20, 0x44},
+    {u'f', u'F', 0x21, 0x46},  {u'g', u'G', 0x22, 0x47},  {u'h', u'H', 0x23, 0x48},
+    {u'j', u'J', 0x24, 0x4A},  {u'k', u'K', 0x25, 0x4B},  {u'l', u'L', 0x26, 0x4C},
+    {u';', u':', 0x27, 0xBA},  {u'\'', u'"', 0x28, 0xDE}, {u'`', u'~', 0x29, 0xC0},
+    {u'\\', u'|', 0x2B, 0xDC}, {u'z', u'Z', 0x2C, 0x5A},  {u'x', u'X', 0x2D, 0x58},
+    {u'c', u'C', 0x2E, 0x43},  {u'v', u'V', 0x2F, 0x56},  {u'b', u'B', 0x30, 0x42},
+    {u'n', u'N', 0x31, 0x4E},  {u'm', u'M', 0x32, 0x4D},  {u',', u'<', 0x33, 0xBC},
+    {u'.', u'>', 0x34, 0xBE},  {u'/', u'?', 0x35, 0xBF},
+}};
+
+// Keys whose character is a control code of their own.
+struct ControlKey {
+  char16_t character;
+  std::uint16_t scan;
+  std::uint16_t vk;
+  std::uint32_t state;
+};
+
+constexpr std::array<ControlKey, 6> kControlKeys = {{
+    {u'\r', 0x1C, 0x0D, 0},
+    {u'\n', 0x1C, 0x0D, kLeftCtrlPressed}, // Ctrl+Enter
+    {u'\b', 0x0E, 0x08, 0},
+    {u'\t', 0x0F, 0x09, 0},
+    {u'\x1b', 0x01, 0x1B, 0},
+    {u' ', 0x39, 0x20, 0},
+}};
+
+// Keys that type nothing: scan code to virtual-key code.
+struct ScanKey {
+  std::uint16_t scan;
+  std::uint16_t vk;
+};
+
+constexpr std::array<ScanKey, 26> kScanKeys = {{
+    {0x3B, 0x70}, {0x3C, 0x71}, {0x3D, 0x72}, {0x3E, 0x73}, {0x3F, 0x74}, {0x40, 0x75},
+    {0x41, 0x76}, {0x42, 0x77}, {0x43, 0x78}, {0x44, 0x79}, {0x57, 0x7A}, {0x58, 0x7B},
+    {0x47, 0x24}, {0x48, 0x26}, {0x49, 0x21}, {0x4B, 0x25}, {0x4D, 0x27}, {0x4F, 0x23},
+    {0x50, 0x28}, {0x51, 0x22}, {0x52, 0x2D}, {0x53, 0x2E}, {0x1D, 0x11}, {0x2A, 0x10},
+    {0x36, 0x10}, {0x38, 0x12},
+}};
+
+constexpr std::uint16_t kDaysInMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+
+bool is_leap_year(int year) {
+  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int days_in_month(int year, int month) {
+  return month == 2 && is_leap_year(year) ? 29 : kDaysInMonth[month - 1];
+}
+
+} // namespace
+
+KeyEvent MemoryConsole::key_for(char16_t character) {
+  KeyEvent key;
+  key.key_down = 1;
+  key.repeat_count = 1;
+  key.character = character;
+  for (const ControlKey& control : kControlKeys) {
+    if (control.character == character) {
+      key.virtual_scan_code = control.scan;
+      key.virtual_key_code = control.vk;
+      key.control_key_state = control.state;
+      return key;
+    }
+  }
+  for (const KeyCap& cap : kUsLayout) {
+    if (cap.plain == character || cap.shifted == character) {
+      key.virtual_scan_code = cap.scan;
+      key.virtual_key_code = cap.vk;
+      key.control_key_state = cap.plain == character ? 0 : kShiftPressed;
+      return key;
+    }
+  }
+  // Ctrl with a letter types that letter's control code.
+  if (character >= 0x01 && character <= 0x1A) {
+    KeyEvent letter = key_for(static_cast<char16_t>(u'a' + character - 1));
+    key.virtual_scan_code = letter.virtual_scan_code;
+    key.virtual_key_code = letter.virtual_key_code;
+    key.control_key_state = kLeftCtrlPressed;
+  }
+  // Anything else has no key of its own (typed by Alt+numpad or an input
+  // method): scan and virtual-key codes stay 0.
+  return key;
+}
+
+void MemoryConsole::push_record(const InputRecord& record) {
+  queue_.push_back(record);
+  idle_since_ms_ = clock_ms_;
+}
+
+void MemoryConsole::push_record_at(std::uint64_t clock_ms, const InputRecord& record) {
+  // Kept in arrival order; records due at the same time keep their order.
+  auto later =
+      std::upper_bound(timed_.begin(), timed_.end(), clock_ms,
+                       [](std::uint64_t at, const TimedRecord& timed) { return at < timed.at_ms; });
+  timed_.insert(later, TimedRecord{clock_ms, record});
+}
+
+void MemoryConsole::press(const KeyEvent& key_down) {
+  InputRecord record;
+  record.event_type = kKeyEvent;
+  record.key = key_down;
+  record.key.key_down = 1;
+  push_record(record);
+  record.key.key_down = 0;
+  push_record(record);
+}
+
+void MemoryConsole::type(std::u16string_view text) {
+  for (char16_t unit : text) {
+    press(key_for(unit));
+  }
+}
+
+void MemoryConsole::press_scan(std::uint16_t scan_code, std::uint32_t control_key_state) {
+  KeyEvent key;
+  key.key_down = 1;
+  key.virtual_scan_code = scan_code;
+  key.control_key_state = control_key_state;
+  for (const ScanKey& entry : kScanKeys) {
+    if (entry.scan == scan_code) {
+      key.virtual_key_code = entry.vk;
+      break;
+    }
+  }
+  press(key);
+}
+
+std::size_t MemoryConsole::pending_input() const {
+  return queue_.size() + timed_.size();
+}
+
+void MemoryConsole::deliver_due_records() {
+  auto due = std::find_if(timed_.begin(), timed_.end(),
+                          [this](const TimedRecord& timed) { return timed.at_ms > clock_ms_; });
+  for (auto it = timed_.begin(); it != due; ++it) {
+    queue_.push_back(it->record);
+    idle_since_ms_ = std::max(idle_since_ms_, it->at_ms);
+  }
+  timed_.erase(timed_.begin(), due);
+}
+
+bool MemoryConsole::peek_console_input(Handle console, InputRecord& record, std::uint32_t& count) {
+  log("PeekConsoleInputW");
+  count = 0;
+  if (!is_input(console) || failures_.peek) {
+    return false;
+  }
+  deliver_due_records();
+  if (queue_.empty()) {
+    // Nothing typed and nothing scripted for a long while: the script is
+    // over, and the test takes over.
+    if (timed_.empty() && clock_ms_ - idle_since_ms_ >= config_.idle_limit_ms) {
+      throw MemoryConsoleStop{MemoryConsoleStop::Reason::input_exhausted, 0};
+    }
+    return true;
+  }
+  record = queue_.front();
+  count = 1;
+  return true;
+}
+
+bool MemoryConsole::read_console_input(Handle console, InputRecord& record, std::uint32_t& count) {
+  log("ReadConsoleInputW");
+  count = 0;
+  if (!is_input(console) || failures_.read) {
+    return false;
+  }
+  deliver_due_records();
+  // Reading waits for a record: the clock runs on to the next scripted one.
+  while (queue_.empty()) {
+    if (timed_.empty()) {
+      throw MemoryConsoleStop{MemoryConsoleStop::Reason::input_exhausted, 0};
+    }
+    clock_ms_ = std::max(clock_ms_, timed_.front().at_ms);
+    deliver_due_records();
+  }
+  record = queue_.front();
+  queue_.erase(queue_.begin());
+  idle_since_ms_ = clock_ms_;
+  count = 1;
+  return true;
+}
+
+void MemoryConsole::sleep(std::uint32_t milliseconds) {
+  log("Sleep");
+  clock_ms_ += milliseconds;
+}
+
+void MemoryConsole::get_local_time(SystemTime& time) {
+  log("GetLocalTime");
+  time = config_.start_time;
+  std::uint64_t total_ms = time.milliseconds + clock_ms_;
+  time.milliseconds = static_cast<std::uint16_t>(total_ms % 1000);
+  std::uint64_t total_s = time.second + total_ms / 1000;
+  time.second = static_cast<std::uint16_t>(total_s % 60);
+  std::uint64_t total_min = time.minute + total_s / 60;
+  time.minute = static_cast<std::uint16_t>(total_min % 60);
+  std::uint64_t total_h = time.hour + total_min / 60;
+  time.hour = static_cast<std::uint16_t>(total_h % 24);
+  std::uint64_t days = total_h / 24;
+  time.day_of_week = static_cast<std::uint16_t>((time.day_of_week + days) % 7);
+  int year = time.year;
+  int month = std::clamp<int>(time.month, 1, 12);
+  std::uint64_t day = time.day + days;
+  while (day > static_cast<std::uint64_t>(days_in_month(year, month))) {
+    day -= static_cast<std::uint64_t>(days_in_month(year, month));
+    if (++month > 12) {
+      month = 1;
+      ++year;
+    }
+  }
+  time.year = static_cast<std::uint16_t>(year);
+  time.month = static_cast<std::uint16_t>(month);
+  time.day = static_cast<std::uint16_t>(day);
+}
+
+bool MemoryConsole::message_beep(std::uint32_t /*type*/) {
+  log("MessageBeep");
+  ++beeps_;
+  return true;
+}
+
+} // namespace platform

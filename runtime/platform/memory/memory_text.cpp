@@ -1,0 +1,289 @@
+// The memory console's text services: conversions through code page 1252 and
+// UTF-8 (65001), and automation strings.
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+
+#include "runtime/platform/memory/memory_console.h"
+
+namespace platform {
+
+namespace {
+
+constexpr std::uint32_t kCodePage1252 = 1252;
+constexpr std::uint32_t kCodePageUtf8 = 65001;
+constexpr char16_t kReplacement = u'\uFFFD';
+
+// Bytes 0x80-0x9F of code page 1252; the five bytes it leaves undefined map
+// to the C1 controls of the same value. Every other byte is its own code
+// point.
+constexpr std::array<char16_t, 32> kWindows1252High = {
+    u'\u20AC', u'\u0081', u'\u201A', u'\u0192', u'\u201E', u'\u2026', u'\u2020', u'\u2021',
+    u'\u02C6', u'\u2030', u'\u0160', u'\u2039', u'\u0152', u'\u008D', u'\u017D', u'\u008F',
+    u'\u0090', u'\u2018', u'\u2019', u'\u201C', u'\u201D', u'\u2022', u'\u2013', u'\u2014',
+    u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', u'\u009D', u'\u017E', u'\u0178'};
+
+char16_t from_1252(unsigned char byte) {
+  if (byte >= 0x80 && byte <= 0x9F) {
+    return kWindows1252High[byte - 0x80U];
+  }
+  return static_cast<char16_t>(byte);
+}
+
+// '?' for a unit the code page cannot show.
+char to_1252(char16_t unit) {
+  if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) {
+    return static_cast<char>(unit);
+  }
+  for (std::size_t i = 0; i < kWindows1252High.size(); ++i) {
+    if (kWindows1252High[i] == unit) {
+      return static_cast<char>(0x80 + i);
+    }
+  }
+  return '?';
+}
+
+void append_code_point(std::u16string& out, char32_t code_point) {
+  if (code_point < 0x10000) {
+    out.push_back(static_cast<char16_t>(code_point));
+    return;
+  }
+  code_point -= 0x10000;
+  out.push_back(static_cast<char16_t>(0xD800 + (code_point >> 10)));
+  out.push_back(static_cast<char16_t>(0xDC00 + (code_point & 0x3FF)));
+}
+
+// UTF-8 to UTF-16. Each maximal ill-formed subsequence gives one U+FFFD, as
+// Windows does without MB_ERR_INVALID_CHARS.
+std::u16string decode_utf8(const unsigned char* bytes, std::size_t count) {
+  std::u16string out;
+  std::size_t i = 0;
+  while (i < count) {
+    unsigned char lead = bytes[i];
+    if (lead < 0x80) {
+      out.push_back(lead);
+      ++i;
+      continue;
+    }
+    int length = 0;
+    char32_t code_point = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+      code_point = lead & 0x1FU;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      code_point = lead & 0x0FU;
+      low = lead == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
+      high = lead == 0xED ? 0x9F : 0xBF; // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      code_point = lead & 0x07U;
+      low = lead == 0xF0 ? 0x90 : 0x80;
+      high = lead == 0xF4 ? 0x8F : 0xBF; // nothing above U+10FFFF
+    } else {
+      out.push_back(kReplacement);
+      ++i;
+      continue;
+    }
+    std::size_t next = i + 1;
+    bool valid = true;
+    for (int k = 1; k < length; ++k, ++next) {
+      unsigned char byte = next < count ? bytes[next] : 0;
+      unsigned char min = k == 1 ? low : 0x80;
+      unsigned char max = k == 1 ? high : 0xBF;
+      if (next >= count || byte < min || byte > max) {
+        valid = false;
+        break;
+      }
+      code_point = (code_point << 6) | (byte & 0x3FU);
+    }
+    if (!valid) {
+      out.push_back(kReplacement);
+      i = next; // the offending byte starts over
+      continue;
+    }
+    append_code_point(out, code_point);
+    i = next;
+  }
+  return out;
+}
+
+void append_utf8(std::string& out, char32_t code_point) {
+  if (code_point < 0x80) {
+    out.push_back(static_cast<char>(code_point));
+  } else if (code_point < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (code_point >> 6)));
+    out.push_back(static_cast<char>(0x80 | (code_point & 0x3F)));
+  } else if (code_point < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (code_point >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((code_point >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code_point & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (code_point >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((code_point >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((code_point >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code_point & 0x3F)));
+  }
+}
+
+// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string encode_utf8(const char16_t* units, std::size_t count) {
+  std::string out;
+  for (std::size_t i = 0; i < count; ++i) {
+    char32_t unit = units[i];
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < count && units[i + 1] >= 0xDC00 &&
+        units[i + 1] <= 0xDFFF) {
+      append_utf8(out, 0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00U));
+      ++i;
+    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+      append_utf8(out, kReplacement);
+    } else {
+      append_utf8(out, unit);
+    }
+  }
+  return out;
+}
+
+// A source count of -1 means "up to and including the terminating zero".
+template <typename Unit>
+std::size_t source_length(const Unit* source, int count) {
+  if (count >= 0) {
+    return static_cast<std::size_t>(count);
+  }
+  std::size_t length = 0;
+  while (source[length] != Unit{0}) {
+    ++length;
+  }
+  return length + 1;
+}
+
+// Measures (output_size 0) or copies the converted text; 0 when it does not
+// fit.
+template <typename Unit>
+int deliver(const std::basic_string<Unit>& converted, Unit* output, int output_size) {
+  if (converted.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+    return 0;
+  }
+  const int length = static_cast<int>(converted.size());
+  if (output_size == 0) {
+    return length;
+  }
+  if (output == nullptr || output_size < length) {
+    return 0;
+  }
+  std::memcpy(output, converted.data(), converted.size() * sizeof(Unit));
+  return length;
+}
+
+} // namespace
+
+char16_t MemoryConsole::ansi_to_unit(char character) const {
+  const auto byte = static_cast<unsigned char>(character);
+  if (config_.ansi_code_page == kCodePageUtf8) {
+    return byte < 0x80 ? static_cast<char16_t>(byte) : kReplacement;
+  }
+  return from_1252(byte);
+}
+
+int MemoryConsole::multi_byte_to_wide_char(std::uint32_t code_page, std::uint32_t /*flags*/,
+                                           const char* source, int source_bytes, char16_t* output,
+                                           int output_units) {
+  log("MultiByteToWideChar");
+  if (code_page == kCpAcp) {
+    code_page = config_.ansi_code_page;
+  }
+  if (failures_.conversion || source == nullptr || source_bytes == 0 || output_units < 0 ||
+      (code_page != kCodePage1252 && code_page != kCodePageUtf8)) {
+    return 0;
+  }
+  const auto* bytes = reinterpret_cast<const unsigned char*>(source);
+  const std::size_t count = source_length(source, source_bytes);
+  std::u16string converted;
+  if (code_page == kCodePageUtf8) {
+    converted = decode_utf8(bytes, count);
+  } else {
+    converted.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+      converted.push_back(from_1252(bytes[i]));
+    }
+  }
+  return deliver(converted, output, output_units);
+}
+
+int MemoryConsole::wide_char_to_multi_byte(std::uint32_t code_page, std::uint32_t /*flags*/,
+                                           const char16_t* source, int source_units, char* output,
+                                           int output_bytes) {
+  log("WideCharToMultiByte");
+  if (code_page == kCpAcp) {
+    code_page = config_.ansi_code_page;
+  }
+  if (failures_.conversion || source == nullptr || source_units == 0 || output_bytes < 0 ||
+      (code_page != kCodePage1252 && code_page != kCodePageUtf8)) {
+    return 0;
+  }
+  const std::size_t count = source_length(source, source_units);
+  std::string converted;
+  if (code_page == kCodePageUtf8) {
+    converted = encode_utf8(source, count);
+  } else {
+    converted.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+      converted.push_back(to_1252(source[i]));
+    }
+  }
+  return deliver(converted, output, output_bytes);
+}
+
+void* MemoryConsole::allocate_string_block(std::uint32_t bytes) {
+  if (failures_.string_allocs_left == 0 || bytes > std::numeric_limits<std::uint32_t>::max() - 6) {
+    return nullptr;
+  }
+  if (failures_.string_allocs_left > 0) {
+    --failures_.string_allocs_left;
+  }
+  auto* block = static_cast<unsigned char*>(std::malloc(std::size_t{bytes} + 6));
+  if (block == nullptr) {
+    return nullptr;
+  }
+  std::memcpy(block, &bytes, 4);
+  block[4 + std::size_t{bytes}] = 0;
+  block[5 + std::size_t{bytes}] = 0;
+  void* handle = block + 4;
+  strings_.insert(handle);
+  return handle;
+}
+
+char16_t* MemoryConsole::sys_alloc_string_len(const char16_t* source, std::uint32_t units) {
+  log("SysAllocStringLen");
+  if (units > std::numeric_limits<std::uint32_t>::max() / 2) {
+    return nullptr;
+  }
+  auto* handle = static_cast<char16_t*>(allocate_string_block(units * 2));
+  if (handle != nullptr && source != nullptr) {
+    std::memcpy(handle, source, std::size_t{units} * 2);
+  }
+  return handle;
+}
+
+char* MemoryConsole::sys_alloc_string_byte_len(const char* source, std::uint32_t bytes) {
+  log("SysAllocStringByteLen");
+  auto* handle = static_cast<char*>(allocate_string_block(bytes));
+  if (handle != nullptr && source != nullptr) {
+    std::memcpy(handle, source, bytes);
+  }
+  return handle;
+}
+
+void MemoryConsole::sys_free_string(void* string) {
+  log("SysFreeString");
+  if (string == nullptr || strings_.erase(string) == 0) {
+    return;
+  }
+  std::free(static_cast<char*>(string) - 4);
+}
+
+} // namespace platform
