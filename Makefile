@@ -42,5 +42,10 @@ package: build
 	  echo "package: no Windows zip: needs the mingw-w64 cross compiler (x86_64-w64-mingw32-g++-posix) and $(WINDOWS_TOOLCHAIN)"; \
 	fi
 
+# Output and idle costs of both programs in a pseudo-terminal, against an
+# ncurses program drawing the same screens; see bench/terminal_bench.cpp.
+bench:
+	@BUILD_DIR=$(BUILD_DIR) bench/run
+
 clean:
 	rm -rf $(BUILD_DIR)

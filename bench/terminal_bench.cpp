@@ -1,0 +1,497 @@
+// Output and idle costs of the programs on a terminal, measured from the
+// outside: each program runs in a pseudo-terminal of 80 x 25, is driven with
+// keys, and is compared with an ncurses program that draws the same screens.
+//
+// How it measures:
+// - A "screen" is what a program sends after one key (or after starting) until
+//   the terminal has been quiet for a while; its bytes are counted on the
+//   pseudo-terminal's master side.
+// - Write calls are the program's own: the difference of `syscw` in
+//   /proc/<pid>/io across the screen, so partial reads on the master side do
+//   not matter.
+// - Times run from just before fork (or the key's write) to the first byte and
+//   to the last byte before the quiet period.
+// - While a program waits for a key: CPU time from /proc/<pid>/task/*/schedstat
+//   (nanoseconds on a CPU) and wake-ups as voluntary context switches from
+//   /proc/<pid>/task/*/status, over a fixed window.
+// - A cursor position query (ESC [ 6 n) is answered as a fresh terminal would,
+//   with the cursor at row 1, column 1.
+// Every figure is the median of repeated runs. Nothing here is asserted.
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <poll.h>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int columns = 80;
+constexpr int rows = 25;
+constexpr int quiet_ms = 200;       // silence that ends a screen
+constexpr int screen_cap_ms = 5000; // longest wait for one screen
+constexpr int idle_window_ms = 1000;
+constexpr const char* cursor_query = "\x1b[6n";
+constexpr const char* cursor_answer = "\x1b[1;1R";
+
+double ms_between(Clock::time_point from, Clock::time_point to) {
+  return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+struct ScreenCost {
+  double bytes = 0;
+  double writes = 0;
+  double first_byte_ms = 0;
+  double last_byte_ms = 0;
+};
+
+struct IdleCost {
+  double cpu_percent = 0;
+  double wakeups_per_second = 0;
+};
+
+// Sums one numeric field over every thread of a process.
+long long sum_over_tasks(pid_t pid, const std::string& file, const std::string& key) {
+  long long total = 0;
+  std::error_code error;
+  const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
+  for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+    std::ifstream in(task.path() / file);
+    if (key.empty()) { // schedstat: the first number is the time on a CPU, in ns
+      long long value = 0;
+      in >> value;
+      total += value;
+      continue;
+    }
+    std::string line;
+    while (std::getline(in, line)) {
+      if (line.rfind(key, 0) == 0) {
+        total += std::atoll(line.c_str() + key.size());
+      }
+    }
+  }
+  return total;
+}
+
+long long write_calls(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/io");
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind("syscw:", 0) == 0) {
+      return std::atoll(line.c_str() + 6);
+    }
+  }
+  return -1;
+}
+
+// A program running on the slave side of a pseudo-terminal.
+class PtyProgram {
+public:
+  PtyProgram(const std::string& path, Clock::time_point& started) {
+    winsize size{};
+    size.ws_col = columns;
+    size.ws_row = rows;
+    started = Clock::now();
+    pid_ = forkpty(&master_, nullptr, nullptr, &size);
+    if (pid_ == 0) {
+      setenv("TERM", "xterm-256color", 1);
+      setenv("LANG", "C.UTF-8", 1);
+      setenv("LC_ALL", "C.UTF-8", 1);
+      execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+  }
+  PtyProgram(const PtyProgram&) = delete;
+  PtyProgram& operator=(const PtyProgram&) = delete;
+  ~PtyProgram() {
+    if (pid_ > 0 && !reaped_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (master_ >= 0) {
+      close(master_);
+    }
+  }
+
+  bool ok() const { return pid_ > 0 && master_ >= 0; }
+  pid_t pid() const { return pid_; }
+  int queries() const { return queries_; }
+
+  void send(const std::string& keys) const {
+    if (write(master_, keys.data(), keys.size()) < 0) {
+      std::perror("write to the pseudo-terminal");
+    }
+  }
+
+  // Reads until the program has been quiet for `quiet` ms after some output
+  // (or until it ends); gives the bytes and the times of the first and last.
+  ScreenCost read_screen(Clock::time_point since, int quiet = quiet_ms) {
+    ScreenCost cost;
+    const long long writes_before = write_calls(pid_);
+    std::optional<Clock::time_point> first, last;
+    for (;;) {
+      const auto now = Clock::now();
+      if (ms_between(since, now) > screen_cap_ms) {
+        break;
+      }
+      if (last && ms_between(*last, now) >= quiet) {
+        break;
+      }
+      pollfd fd{master_, POLLIN, 0};
+      const int ready = poll(&fd, 1, 10);
+      if (ready <= 0) {
+        continue;
+      }
+      char buffer[65536];
+      const ssize_t got = read(master_, buffer, sizeof buffer);
+      if (got <= 0) {
+        ended_ = true; // EIO: the slave side is closed, the program has ended
+        break;
+      }
+      const auto at = Clock::now();
+      if (!first) {
+        first = at;
+      }
+      last = at;
+      cost.bytes += static_cast<double>(got);
+      answer_queries(std::string(buffer, static_cast<size_t>(got)));
+    }
+    if (!ended_) {
+      cost.writes = static_cast<double>(write_calls(pid_) - writes_before);
+    } else {
+      cost.writes = -1;
+    }
+    cost.first_byte_ms = first ? ms_between(since, *first) : -1;
+    cost.last_byte_ms = last ? ms_between(since, *last) : -1;
+    return cost;
+  }
+
+  IdleCost idle() {
+    const long long cpu_before = sum_over_tasks(pid_, "schedstat", "");
+    const long long switches_before = sum_over_tasks(pid_, "status", "voluntary_ctxt_switches:");
+    const auto start = Clock::now();
+    drain(idle_window_ms);
+    const double seconds = ms_between(start, Clock::now()) / 1000.0;
+    const long long cpu_after = sum_over_tasks(pid_, "schedstat", "");
+    const long long switches_after = sum_over_tasks(pid_, "status", "voluntary_ctxt_switches:");
+    IdleCost cost;
+    cost.cpu_percent = static_cast<double>(cpu_after - cpu_before) / 1e9 / seconds * 100.0;
+    cost.wakeups_per_second = static_cast<double>(switches_after - switches_before) / seconds;
+    return cost;
+  }
+
+  // Reads whatever comes for `ms` milliseconds, answering queries.
+  void drain(int ms) {
+    const auto start = Clock::now();
+    for (;;) {
+      const int left = ms - static_cast<int>(ms_between(start, Clock::now()));
+      if (left <= 0) {
+        return;
+      }
+      pollfd fd{master_, POLLIN, 0};
+      if (poll(&fd, 1, left) <= 0) {
+        continue;
+      }
+      char buffer[65536];
+      const ssize_t got = read(master_, buffer, sizeof buffer);
+      if (got <= 0) {
+        ended_ = true;
+        return;
+      }
+      answer_queries(std::string(buffer, static_cast<size_t>(got)));
+    }
+  }
+
+  // Waits for the program's end; gives its exit status (-1 if killed).
+  int finish() {
+    const auto start = Clock::now();
+    while (!ended_ && ms_between(start, Clock::now()) < screen_cap_ms) {
+      read_screen(Clock::now());
+    }
+    int status = 0;
+    for (int i = 0; i < 500; ++i) {
+      if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        reaped_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      }
+      usleep(10000);
+    }
+    return -1;
+  }
+
+private:
+  void answer_queries(const std::string& chunk) {
+    std::string text = tail_ + chunk;
+    for (size_t at = text.find(cursor_query); at != std::string::npos;
+         at = text.find(cursor_query, at + 1)) {
+      ++queries_;
+      send(cursor_answer);
+    }
+    tail_ = text.substr(text.size() >= 3 ? text.size() - 3 : 0);
+  }
+
+  pid_t pid_ = -1;
+  int master_ = -1;
+  bool ended_ = false;
+  bool reaped_ = false;
+  int queries_ = 0;
+  std::string tail_;
+};
+
+// One step of a session: keys to type, and whether its screen is reported.
+struct Step {
+  const char* name;
+  const char* keys;
+  bool reported;
+};
+
+// A viewer session: the first screen, a first cycle, then a second cycle
+// whose every screen is reported, ended with Esc. Idle costs are taken at the
+// second cycle's foreground prompt (line input) and closing prompt (key wait).
+const std::vector<Step> viewer_steps{
+    {"first screen (table and prompt)", nullptr, true},
+    {"cycle 1: echo '1'", "1", false},
+    {"cycle 1: name, next prompt", "\r", false},
+    {"cycle 1: echo '4'", "4", false},
+    {"cycle 1: name, demonstration", "\r", false},
+    {"cycle 2: cleared, table and prompt", "x", true},
+    {"cycle 2: echo '1'", "1", true},
+    {"cycle 2: name, next prompt", "\r", true},
+    {"cycle 2: echo '4'", "4", true},
+    {"cycle 2: name, demonstration", "\r", true},
+    {"end (Esc)", "\x1b", true},
+};
+constexpr size_t viewer_prompt_step = 5; // idle measured after this step
+constexpr size_t viewer_closing_step = 9;
+
+const std::vector<Step> chart_steps{
+    {"whole chart", nullptr, true},
+    {"end (key)", "x", true},
+};
+constexpr size_t chart_closing_step = 0;
+
+struct RunResult {
+  std::vector<ScreenCost> screens;
+  IdleCost at_prompt;
+  IdleCost at_key;
+  int exit_status = -1;
+  int queries = 0;
+};
+
+std::optional<RunResult> run_once(const std::string& path, const std::vector<Step>& steps,
+                                  std::optional<size_t> prompt_step, size_t closing_step) {
+  Clock::time_point started;
+  PtyProgram program(path, started);
+  if (!program.ok()) {
+    return std::nullopt;
+  }
+  RunResult result;
+  for (size_t i = 0; i < steps.size(); ++i) {
+    auto since = started;
+    if (steps[i].keys != nullptr) {
+      since = Clock::now();
+      program.send(steps[i].keys);
+    }
+    const bool last = i + 1 == steps.size();
+    ScreenCost cost = program.read_screen(since);
+    if (last) {
+      result.exit_status = program.finish();
+    }
+    result.screens.push_back(cost);
+    if (prompt_step && i == *prompt_step) {
+      result.at_prompt = program.idle();
+    }
+    if (i == closing_step) {
+      result.at_key = program.idle();
+    }
+  }
+  result.queries = program.queries();
+  return result;
+}
+
+double median(std::vector<double> values) {
+  if (values.empty()) {
+    return 0;
+  }
+  std::sort(values.begin(), values.end());
+  const size_t mid = values.size() / 2;
+  return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+// Medians of every figure over the runs.
+struct Summary {
+  std::vector<ScreenCost> screens;
+  IdleCost at_prompt;
+  IdleCost at_key;
+  std::vector<int> exit_statuses;
+  int max_queries = 0;
+};
+
+template <typename Field>
+double median_of(const std::vector<RunResult>& runs, Field field) {
+  std::vector<double> values;
+  for (const RunResult& run : runs) {
+    values.push_back(field(run));
+  }
+  return median(values);
+}
+
+Summary summarise(const std::vector<RunResult>& runs, size_t step_count) {
+  Summary s;
+  for (size_t i = 0; i < step_count; ++i) {
+    ScreenCost c;
+    c.bytes = median_of(runs, [i](const RunResult& r) { return r.screens[i].bytes; });
+    c.writes = median_of(runs, [i](const RunResult& r) { return r.screens[i].writes; });
+    c.first_byte_ms =
+        median_of(runs, [i](const RunResult& r) { return r.screens[i].first_byte_ms; });
+    c.last_byte_ms = median_of(runs, [i](const RunResult& r) { return r.screens[i].last_byte_ms; });
+    s.screens.push_back(c);
+  }
+  s.at_prompt.cpu_percent =
+      median_of(runs, [](const RunResult& r) { return r.at_prompt.cpu_percent; });
+  s.at_prompt.wakeups_per_second =
+      median_of(runs, [](const RunResult& r) { return r.at_prompt.wakeups_per_second; });
+  s.at_key.cpu_percent = median_of(runs, [](const RunResult& r) { return r.at_key.cpu_percent; });
+  s.at_key.wakeups_per_second =
+      median_of(runs, [](const RunResult& r) { return r.at_key.wakeups_per_second; });
+  for (const RunResult& r : runs) {
+    s.exit_statuses.push_back(r.exit_status);
+    s.max_queries = std::max(s.max_queries, r.queries);
+  }
+  return s;
+}
+
+std::optional<Summary> measure(const std::string& path, const std::vector<Step>& steps,
+                               std::optional<size_t> prompt_step, size_t closing_step, int runs) {
+  if (access(path.c_str(), X_OK) != 0) {
+    return std::nullopt;
+  }
+  std::vector<RunResult> results;
+  for (int i = 0; i < runs; ++i) {
+    if (auto r = run_once(path, steps, prompt_step, closing_step)) {
+      results.push_back(*r);
+    }
+  }
+  if (results.empty()) {
+    return std::nullopt;
+  }
+  return summarise(results, steps.size());
+}
+
+std::string statuses(const std::vector<int>& codes) {
+  std::ostringstream out;
+  for (size_t i = 0; i < codes.size(); ++i) {
+    out << (i ? "," : "") << codes[i];
+  }
+  return out.str();
+}
+
+std::string ratio(double ours, double theirs) {
+  if (theirs <= 0) {
+    return "-";
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", ours / theirs);
+  return text;
+}
+
+void print_viewer(const Summary& ours, const std::optional<Summary>& theirs) {
+  std::printf("\ncolorviewer%s\n", theirs ? " against ncurses_screens (same keys)" : "");
+  std::printf("  %-36s %8s %7s | %8s %7s | %s\n", "screen", "bytes", "writes", "ncurses", "writes",
+              "bytes ratio");
+  for (size_t i = 0; i < viewer_steps.size(); ++i) {
+    if (!viewer_steps[i].reported) {
+      continue;
+    }
+    const ScreenCost& o = ours.screens[i];
+    if (theirs) {
+      const ScreenCost& t = theirs->screens[i];
+      std::printf("  %-36s %8.0f %7.0f | %8.0f %7.0f | %s\n", viewer_steps[i].name, o.bytes,
+                  o.writes, t.bytes, t.writes, ratio(o.bytes, t.bytes).c_str());
+    } else {
+      std::printf("  %-36s %8.0f %7.0f |\n", viewer_steps[i].name, o.bytes, o.writes);
+    }
+  }
+  const ScreenCost& first = ours.screens[0];
+  std::printf("  start to first byte: %.2f ms", first.first_byte_ms);
+  if (theirs) {
+    std::printf(" (ncurses %.2f ms, ratio %s)", theirs->screens[0].first_byte_ms,
+                ratio(first.first_byte_ms, theirs->screens[0].first_byte_ms).c_str());
+  }
+  std::printf("\n  start to quiet first screen: %.2f ms", first.last_byte_ms);
+  if (theirs) {
+    std::printf(" (ncurses %.2f ms)", theirs->screens[0].last_byte_ms);
+  }
+  std::printf("\n  waiting at the prompt (line input): %.3f%% CPU, %.0f wake-ups/s",
+              ours.at_prompt.cpu_percent, ours.at_prompt.wakeups_per_second);
+  if (theirs) {
+    std::printf(" (ncurses %.3f%%, %.0f/s)", theirs->at_prompt.cpu_percent,
+                theirs->at_prompt.wakeups_per_second);
+  }
+  std::printf("\n  waiting for the closing key: %.3f%% CPU, %.0f wake-ups/s",
+              ours.at_key.cpu_percent, ours.at_key.wakeups_per_second);
+  if (theirs) {
+    std::printf(" (ncurses %.3f%%, %.0f/s)", theirs->at_key.cpu_percent,
+                theirs->at_key.wakeups_per_second);
+  }
+  std::printf("\n  exit statuses: %s; cursor queries answered per run: at most %d\n",
+              statuses(ours.exit_statuses).c_str(), ours.max_queries);
+}
+
+void print_chart(const Summary& s) {
+  std::printf("\ncolorchart\n");
+  std::printf("  whole chart: %.0f bytes in %.0f writes\n", s.screens[0].bytes,
+              s.screens[0].writes);
+  std::printf("  end after the key: %.0f bytes\n", s.screens[1].bytes);
+  std::printf("  start to first byte: %.2f ms; start to quiet chart: %.2f ms\n",
+              s.screens[0].first_byte_ms, s.screens[0].last_byte_ms);
+  std::printf("  waiting for the closing key: %.3f%% CPU, %.0f wake-ups/s\n", s.at_key.cpu_percent,
+              s.at_key.wakeups_per_second);
+  std::printf("  exit statuses: %s; cursor queries answered per run: at most %d\n",
+              statuses(s.exit_statuses).c_str(), s.max_queries);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  const std::string bin = argc > 1 ? argv[1] : "build/bin";
+  const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
+  std::printf("terminal benchmark: %dx%d pseudo-terminal, TERM=xterm-256color, median of %d runs\n",
+              columns, rows, runs);
+  std::printf("(a screen ends after %d ms without output; writes are the program's write calls)\n",
+              quiet_ms);
+
+  const auto viewer =
+      measure(bin + "/colorviewer", viewer_steps, viewer_prompt_step, viewer_closing_step, runs);
+  const auto yardstick = measure(bin + "/ncurses_screens", viewer_steps, viewer_prompt_step,
+                                 viewer_closing_step, runs);
+  const auto chart =
+      measure(bin + "/colorchart", chart_steps, std::nullopt, chart_closing_step, runs);
+
+  if (!yardstick) {
+    std::printf("\nncurses_screens is not built (ncurses development files missing): no ratios\n");
+  }
+  if (viewer) {
+    print_viewer(*viewer, yardstick);
+  } else {
+    std::printf("\ncolorviewer is not built\n");
+  }
+  if (chart) {
+    print_chart(*chart);
+  } else {
+    std::printf("\ncolorchart is not built\n");
+  }
+  return viewer && chart ? 0 : 1;
+}
