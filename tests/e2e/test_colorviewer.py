@@ -10,13 +10,6 @@ from session import END_MARK, Session, program_path
 # tmux key names; anything else in a key list is typed literally.
 KEY_NAMES = {"Enter", "BSpace", "Escape", "Tab", "Up", "Left", "F1", "F12", "C-c", "Space"}
 
-HEADER = [
-    "############## Hueglass ##############",
-    "VEXO and Microsoft color names differ from  each other.",
-    "Made a couple changes too. Url for Command Prompt window color:",
-]
-
-
 class Viewer:
     """Drives colorviewer in a pane and the console model side by side; after
     every step the pane must show what the model shows."""
@@ -78,11 +71,10 @@ class Viewer:
 
 
 def start_viewer(width=80, height=25, redirections=""):
+    # The header the program writes before its first cycle is cleared at once
+    # by that cycle, so the screens start with the first cycle.
     s = Session(program_path("colorviewer"), width, height, redirections=redirections)
-    v = Viewer(s, width, height)
-    for line in HEADER:
-        screens.print_line(v.con, line)
-    return s, v
+    return s, Viewer(s, width, height)
 
 
 # Each cycle: foreground keys and outcome, background keys and outcome, and
