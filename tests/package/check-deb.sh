@@ -10,6 +10,7 @@ need dpkg-deb dpkg
 need readelf binutils
 need file file
 need setsid util-linux
+need tmux tmux
 
 version=$(project_version)
 arch=$(dpkg --print-architecture)
@@ -77,6 +78,50 @@ owner_of() {
   return 1
 }
 
+# drive BINARY STEP...: runs BINARY on an 80x25 terminal of a private tmux
+# server; each STEP is "text=>keys": wait until the text is on the screen,
+# then send the keys (tmux key names). Prints the exit status, or what went
+# wrong.
+drive() {
+  local binary=$1 socket="colorconsole-package-$$" step text keys tries status
+  shift
+  rm -f "$scratch/status"
+  tmux -L "$socket" -f /dev/null new-session -d -x 80 -y 25 \
+    "env LC_ALL=C.UTF-8 TERM=screen '$binary'; echo \$? >'$scratch/status'; sleep 60"
+  for step in "$@"; do
+    text=${step%%=>*}
+    keys=${step#*=>}
+    tries=0
+    until tmux -L "$socket" capture-pane -p 2>/dev/null | grep -qF -- "$text"; do
+      tries=$((tries + 1))
+      if [ "$tries" -gt 100 ]; then
+        echo "never showed '$text'; the screen was:"
+        tmux -L "$socket" capture-pane -p | sed '/^$/d'
+        tmux -L "$socket" kill-server 2>/dev/null
+        return
+      fi
+      sleep 0.1
+    done
+    # shellcheck disable=SC2086 # the keys are separate tmux key names
+    tmux -L "$socket" send-keys $keys
+  done
+  tries=0
+  until [ -s "$scratch/status" ] || [ "$tries" -gt 100 ]; do
+    tries=$((tries + 1))
+    sleep 0.1
+  done
+  status=$(cat "$scratch/status" 2>/dev/null)
+  tmux -L "$socket" kill-server 2>/dev/null
+  echo "${status:-did not end after its last key}"
+}
+
+# What each program is given on a terminal: steps for drive, ending on the
+# key that ends it with exit status 0.
+declare -A sessions=(
+  [colorchart]="Any key to close.=>x"
+  [colorviewer]="Foreground color's value:=>1 4 Enter|Background color's value:=>1 Enter|Test Fore on Back=>Escape"
+)
+
 for program in "${programs[@]}"; do
   binary="$root/usr/bin/$program"
   page="$root/usr/share/man/man1/$program.1.gz"
@@ -116,6 +161,11 @@ for program in "${programs[@]}"; do
     fail "$program without a terminal: exit $status, $lines line(s) on standard error," \
       "$(wc -c <"$scratch/out") bytes on standard output (want 255, 1, 0):"$'\n'"$(head -5 "$scratch/err")"
   fi
+
+  # On a terminal it runs its screens and ends normally.
+  IFS='|' read -r -a steps <<<"${sessions[$program]}"
+  outcome=$(drive "$binary" "${steps[@]}")
+  [ "$outcome" = 0 ] || fail "$program on a terminal: $outcome"
   echo "checked $program"
 done
 
