@@ -52,6 +52,8 @@ constexpr std::array<std::u16string_view, 16> kNames = {
 };
 
 std::u16string dots(int count) {
+  // Parentheses: braces would make a two-character string.
+  // NOLINTNEXTLINE(modernize-return-braced-init-list)
   return std::u16string(static_cast<std::size_t>(count), u'\u00B7');
 }
 
@@ -203,47 +205,56 @@ TEST(ColorViewer, EscEndsWithExitCodeZeroAndLeavesTheScreenAsItWas) {
   EXPECT_EQ(console.live_strings(), 0U);
 }
 
-// What becomes of one foreground entry.
+// What becomes of an entry: accepted with a value, or refused with a message.
+struct Outcome {
+  std::optional<int> value;
+  std::u16string_view message;
+};
+
+Outcome accepted(int value) {
+  return {value, {}};
+}
+Outcome refused(std::u16string_view message) {
+  return {std::nullopt, message};
+}
+
 struct EntryCase {
   const char* name;
   std::u16string keys;
   std::u16string echo;
-  std::optional<int> value;          // accepted with this value
-  std::u16string_view message = u""; // otherwise refused with this message
+  Outcome outcome;
 };
 
 std::vector<EntryCase> entry_cases() {
   const std::u16string twenty_zeros(20, u'0');
   const std::u16string twenty_nines(20, u'9');
+  const std::u16string esc = u"\x1b";
   return {
-      {"empty line", u"", u"", 0},
-      {"spaces only", u"   ", u"   ", 0},
-      {"empty quotes", u"\"\"", u"\"\"", 0},
-      {"digit between spaces", u"  7  ", u"  7  ", 7},
-      {"leading zeros", u"007", u"007", 7},
-      {"leading zero before 15", u"015", u"015", 15},
-      {"name over the last digit", u"0015", u"0015", 15},
-      {"twenty zeros then 15", twenty_zeros + u"15", twenty_zeros + u"15", 15},
-      {"quoted", u"\"12\"", u"\"12\"", 12},
-      {"quote not closed", u"\"12", u"\"12", 12},
-      {"comma", u"7,abc", u"7,abc", 7},
-      {"spaces before comma", u"7  ,9", u"7  ,9", 7},
-      {"Esc while editing",
-       u"1\x1b"
-       u"2",
-       u"12", 12},
-      {"Backspace while editing", u"19\b3", u"13", 13},
-      {"space inside quotes", u"\" 12\"", u"\" 12\"", std::nullopt, kDigitsMessage},
-      {"space between digits", u"1 2", u"1 2", std::nullopt, kDigitsMessage},
-      {"minus", u"-1", u"-1", std::nullopt, kDigitsMessage},
-      {"plus", u"+1", u"+1", std::nullopt, kDigitsMessage},
-      {"decimal point", u"1.0", u"1.0", std::nullopt, kDigitsMessage},
-      {"exponent", u"1e1", u"1e1", std::nullopt, kDigitsMessage},
-      {"radix prefix", u"&H1", u"&H1", std::nullopt, kDigitsMessage},
-      {"letter", u"a", u"a", std::nullopt, kDigitsMessage},
-      {"digit of another script", u"\u0663", u"\u0663", std::nullopt, kDigitsMessage},
-      {"sixteen", u"16", u"16", std::nullopt, kRangeMessage},
-      {"twenty nines", twenty_nines, twenty_nines, std::nullopt, kRangeMessage},
+      {"empty line", u"", u"", accepted(0)},
+      {"spaces only", u"   ", u"   ", accepted(0)},
+      {"empty quotes", u"\"\"", u"\"\"", accepted(0)},
+      {"digit between spaces", u"  7  ", u"  7  ", accepted(7)},
+      {"leading zeros", u"007", u"007", accepted(7)},
+      {"leading zero before 15", u"015", u"015", accepted(15)},
+      {"name over the last digit", u"0015", u"0015", accepted(15)},
+      {"twenty zeros then 15", twenty_zeros + u"15", twenty_zeros + u"15", accepted(15)},
+      {"quoted", u"\"12\"", u"\"12\"", accepted(12)},
+      {"quote not closed", u"\"12", u"\"12", accepted(12)},
+      {"comma", u"7,abc", u"7,abc", accepted(7)},
+      {"spaces before comma", u"7  ,9", u"7  ,9", accepted(7)},
+      {"Esc while editing", u"1" + esc + u"2", u"12", accepted(12)},
+      {"Backspace while editing", u"19\b3", u"13", accepted(13)},
+      {"space inside quotes", u"\" 12\"", u"\" 12\"", refused(kDigitsMessage)},
+      {"space between digits", u"1 2", u"1 2", refused(kDigitsMessage)},
+      {"minus", u"-1", u"-1", refused(kDigitsMessage)},
+      {"plus", u"+1", u"+1", refused(kDigitsMessage)},
+      {"decimal point", u"1.0", u"1.0", refused(kDigitsMessage)},
+      {"exponent", u"1e1", u"1e1", refused(kDigitsMessage)},
+      {"radix prefix", u"&H1", u"&H1", refused(kDigitsMessage)},
+      {"letter", u"a", u"a", refused(kDigitsMessage)},
+      {"digit of another script", u"\u0663", u"\u0663", refused(kDigitsMessage)},
+      {"sixteen", u"16", u"16", refused(kRangeMessage)},
+      {"twenty nines", twenty_nines, twenty_nines, refused(kRangeMessage)},
   };
 }
 
@@ -252,16 +263,16 @@ TEST(ColorViewer, ForegroundEntries) {
     SCOPED_TRACE(c.name);
     MemoryConsole console;
     console.type(c.keys + u"\r");
-    if (c.value) {
+    if (c.outcome.value) {
       console.type(u"0\r");
     }
     EXPECT_TRUE(still_running(run_program(console, viewer_program())));
     ExpectedScreen expected = table_screen();
-    if (c.value) {
-      expected = completed_cycle(c.echo, *c.value, u"0", 0);
+    if (c.outcome.value) {
+      expected = completed_cycle(c.echo, *c.outcome.value, u"0", 0);
     } else {
       add_foreground(expected, c.echo);
-      add_failure(expected, kForegroundRow, c.message);
+      add_failure(expected, kForegroundRow, c.outcome.message);
       EXPECT_EQ(console.text_attribute(), kLightRedOnBrightWhite);
     }
     EXPECT_TRUE(screen_matches(console, expected));
@@ -297,8 +308,9 @@ TEST(ColorViewer, RefusedEntryAfterAWrappedEchoShowsItsMessageBelowTheEcho) {
 
 TEST(ColorViewer, EscAtTheRetryPromptOnlyStartsANewCycle) {
   MemoryConsole console;
-  console.type(u"x\r\x1b"
-               u"5\r6\r");
+  console.type(u"x\r");  // refused
+  console.type(u"\x1b"); // the key at "Any key to retry."
+  console.type(u"5\r6\r");
   EXPECT_TRUE(still_running(run_program(console, viewer_program())));
   EXPECT_TRUE(screen_matches(console, completed_cycle(u"5", 5, u"6", 6)));
 }
