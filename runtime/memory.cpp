@@ -37,13 +37,11 @@ void release_interface(std::uint8_t* at) {
   if (object == nullptr) {
     return;
   }
-  auto* const* table =
-      static_cast<ReleaseMethod* const*>(load_pointer(static_cast<std::uint8_t*>(object)));
-  if (table != nullptr && (*table) != nullptr) {
-    ReleaseMethod release = (*table)[kReleaseMethod];
-    if (release != nullptr) {
-      release(object);
-    }
+  // The object's first word points at its table of methods.
+  const auto* table =
+      static_cast<const ReleaseMethod*>(load_pointer(static_cast<std::uint8_t*>(object)));
+  if (table != nullptr && table[kReleaseMethod] != nullptr) {
+    table[kReleaseMethod](object);
   }
   store_null(at);
 }
