@@ -90,7 +90,7 @@ StringValue new_string16(std::u16string_view units) {
   if (!result.empty()) {
     std::memcpy(result.mutable_data(), units.data(), units.size() * sizeof(char16_t));
   }
-  return StringValue(std::move(result));
+  return {std::move(result)};
 }
 
 // The key text: one unit for a character key, U+0000 and the scan code for
@@ -213,7 +213,7 @@ std::uint32_t key_deadline(std::int32_t time_limit_ms) {
   if (time_limit_ms == 0) {
     return kNoDeadline;
   }
-  std::uint32_t limit = static_cast<std::uint32_t>(time_limit_ms);
+  auto limit = static_cast<std::uint32_t>(time_limit_ms);
   if (time_limit_ms < 0 || limit > kLongestLimitMs) {
     limit = kLongestLimitMs;
   }
@@ -352,5 +352,5 @@ StringValue string_input_field(const StringValue& line, std::int32_t n) {
     return {};
   }
   std::memcpy(result.mutable_data(), field.data(), field.size() * sizeof(char16_t));
-  return StringValue(std::move(result));
+  return {std::move(result)};
 }

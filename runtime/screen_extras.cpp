@@ -253,7 +253,7 @@ StringValue screen_title() {
     return {};
   }
   std::memcpy(result.mutable_data(), title.data(), title.size() * sizeof(char16_t));
-  return StringValue(std::move(result));
+  return {std::move(result)};
 }
 
 void screen_set_buffer_size(std::int32_t columns, std::int32_t rows) {
