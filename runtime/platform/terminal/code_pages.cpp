@@ -1,0 +1,194 @@
+#include "runtime/platform/terminal/code_pages.h"
+
+#include <bit>
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace platform::terminal {
+namespace {
+
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+constexpr std::size_t kFailed = static_cast<std::size_t>(-1);
+
+const char* utf16_name() {
+  return std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
+}
+
+// The five bytes code page 1252 leaves undefined stand for the C1 code of
+// the same value, both ways, as they do on Windows.
+bool undefined_in_1252(unsigned value) {
+  return value == 0x81 || value == 0x8D || value == 0x8F || value == 0x90 || value == 0x9D;
+}
+
+int source_length(const char* source, int bytes) {
+  return bytes < 0 ? static_cast<int>(std::strlen(source)) + 1 : bytes;
+}
+
+int source_length(const char16_t* source, int units) {
+  if (units >= 0) {
+    return units;
+  }
+  int length = 0;
+  while (source[length] != 0) {
+    ++length;
+  }
+  return length + 1;
+}
+
+// Copies a result to the caller's buffer, or measures it.
+template <typename Unit>
+int deliver(const std::basic_string<Unit>& result, Unit* output, int output_size) {
+  const int length = static_cast<int>(result.size());
+  if (output_size == 0) {
+    return length;
+  }
+  if (output == nullptr || output_size < length) {
+    return 0;
+  }
+  std::memcpy(output, result.data(), result.size() * sizeof(Unit));
+  return length;
+}
+
+} // namespace
+
+std::string charset_of_code_page(std::uint32_t code_page) {
+  switch (code_page) {
+  case 0:
+    return "CP1252";
+  case 1: // the OEM code page
+    return "CP437";
+  case kUtf8CodePage:
+    return "UTF-8";
+  case 20127:
+    return "ASCII";
+  case 28591:
+    return "ISO-8859-1";
+  default:
+    return "CP" + std::to_string(code_page);
+  }
+}
+
+CodePageConverter::~CodePageConverter() {
+  for (auto& [names, descriptor] : converters_) {
+    if (descriptor != kNoConverter) {
+      ::iconv_close(descriptor);
+    }
+  }
+}
+
+iconv_t CodePageConverter::converter(const std::string& to, const std::string& from) {
+  const auto key = std::make_pair(to, from);
+  auto found = converters_.find(key);
+  if (found == converters_.end()) {
+    found = converters_.emplace(key, ::iconv_open(to.c_str(), from.c_str())).first;
+  }
+  if (found->second != kNoConverter) {
+    ::iconv(found->second, nullptr, nullptr, nullptr, nullptr); // back to the initial state
+  }
+  return found->second;
+}
+
+std::u16string CodePageConverter::decode_with(iconv_t descriptor, std::string_view bytes,
+                                              bool utf8) {
+  std::u16string result;
+  std::vector<char> buffer(bytes.size() * 4 + 16);
+  char* input = const_cast<char*>(bytes.data());
+  std::size_t input_left = bytes.size();
+  while (true) {
+    char* output = buffer.data();
+    std::size_t output_left = buffer.size();
+    const std::size_t status = ::iconv(descriptor, &input, &input_left, &output, &output_left);
+    const std::size_t produced = static_cast<std::size_t>(output - buffer.data()) / 2;
+    const std::size_t before = result.size();
+    result.resize(before + produced);
+    std::memcpy(result.data() + before, buffer.data(), produced * 2);
+    if (status != kFailed || input_left == 0) {
+      break;
+    }
+    if (errno == E2BIG) {
+      continue;
+    }
+    // A byte with no character, or a sequence cut off at the end.
+    const auto value = static_cast<unsigned char>(*input);
+    result += utf8 ? char16_t{0xFFFD} : static_cast<char16_t>(value);
+    ++input;
+    --input_left;
+    ::iconv(descriptor, nullptr, nullptr, nullptr, nullptr);
+  }
+  return result;
+}
+
+std::u16string CodePageConverter::decode(const std::string& charset, std::string_view bytes) {
+  const iconv_t descriptor = converter(utf16_name(), charset);
+  if (descriptor == kNoConverter) {
+    std::u16string result;
+    for (const char c : bytes) {
+      result += static_cast<char16_t>(static_cast<unsigned char>(c));
+    }
+    return result;
+  }
+  return decode_with(descriptor, bytes, charset == "UTF-8");
+}
+
+int CodePageConverter::to_wide(std::uint32_t code_page, const char* source, int source_bytes,
+                               char16_t* output, int output_units) {
+  if (source == nullptr || output_units < 0) {
+    return 0;
+  }
+  const int length = source_length(source, source_bytes);
+  if (length == 0) {
+    return 0;
+  }
+  const std::string charset = charset_of_code_page(code_page);
+  const iconv_t descriptor = converter(utf16_name(), charset);
+  if (descriptor == kNoConverter) {
+    return 0;
+  }
+  const std::u16string result = decode_with(
+      descriptor, std::string_view(source, static_cast<std::size_t>(length)), charset == "UTF-8");
+  return deliver(result, output, output_units);
+}
+
+int CodePageConverter::to_multi_byte(std::uint32_t code_page, const char16_t* source,
+                                     int source_units, char* output, int output_bytes) {
+  if (source == nullptr || output_bytes < 0) {
+    return 0;
+  }
+  const int length = source_length(source, source_units);
+  if (length == 0) {
+    return 0;
+  }
+  const std::string charset = charset_of_code_page(code_page);
+  const iconv_t descriptor = converter(charset, utf16_name());
+  if (descriptor == kNoConverter) {
+    return 0;
+  }
+  const bool is_1252 = charset == "CP1252";
+  std::string result;
+  std::vector<char> buffer(static_cast<std::size_t>(length) * 4 + 16);
+  char* input = reinterpret_cast<char*>(const_cast<char16_t*>(source));
+  std::size_t input_left = static_cast<std::size_t>(length) * 2;
+  while (true) {
+    char* out = buffer.data();
+    std::size_t out_left = buffer.size();
+    const std::size_t status = ::iconv(descriptor, &input, &input_left, &out, &out_left);
+    result.append(buffer.data(), out);
+    if (status != kFailed || input_left == 0) {
+      break;
+    }
+    if (errno == E2BIG) {
+      continue;
+    }
+    char16_t unit = 0;
+    std::memcpy(&unit, input, 2);
+    result += is_1252 && undefined_in_1252(unit) ? static_cast<char>(unit) : '?';
+    input += 2;
+    input_left -= 2;
+    ::iconv(descriptor, nullptr, nullptr, nullptr, nullptr);
+  }
+  return deliver(result, output, output_bytes);
+}
+
+} // namespace platform::terminal

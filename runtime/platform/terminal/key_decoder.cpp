@@ -1,0 +1,307 @@
+#include "runtime/platform/terminal/key_decoder.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "runtime/platform/terminal/key_records.h"
+
+namespace platform::terminal {
+namespace {
+
+constexpr char kEsc = '\x1b';
+constexpr char16_t kReplacement = 0xFFFD;
+
+unsigned char byte_at(std::string_view input, std::size_t i) {
+  return static_cast<unsigned char>(input[i]);
+}
+
+// The extent of a control sequence introduced by ESC [: parameter bytes,
+// intermediate bytes, one final byte.
+struct CsiScan {
+  enum class Kind : std::uint8_t { complete, incomplete, malformed };
+  Kind kind = Kind::incomplete;
+  std::size_t length = 0; // complete: whole sequence; malformed: up to the bad byte
+};
+
+CsiScan scan_csi(std::string_view input) {
+  std::size_t i = 2;
+  while (i < input.size() && byte_at(input, i) >= 0x30 && byte_at(input, i) <= 0x3F) {
+    ++i;
+  }
+  while (i < input.size() && byte_at(input, i) >= 0x20 && byte_at(input, i) <= 0x2F) {
+    ++i;
+  }
+  if (i == input.size()) {
+    return {CsiScan::Kind::incomplete, i};
+  }
+  if (byte_at(input, i) >= 0x40 && byte_at(input, i) <= 0x7E) {
+    return {CsiScan::Kind::complete, i + 1};
+  }
+  return {CsiScan::Kind::malformed, i};
+}
+
+// A cursor position report, CSI row ; column R (also in its CSI ? form).
+std::optional<Coord> parse_cursor_report(std::string_view sequence) {
+  std::string_view body = sequence.substr(2, sequence.size() - 3);
+  if (sequence.back() != 'R') {
+    return std::nullopt;
+  }
+  if (!body.empty() && body.front() == '?') {
+    body.remove_prefix(1);
+  }
+  int numbers[2] = {0, 0};
+  int index = 0;
+  bool digits = false;
+  for (const char c : body) {
+    if (c >= '0' && c <= '9') {
+      numbers[index] = numbers[index] * 10 + (c - '0');
+      if (numbers[index] > 100000) {
+        return std::nullopt;
+      }
+      digits = true;
+    } else if (c == ';' && index == 0 && digits) {
+      index = 1;
+      digits = false;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (index != 1 || !digits || numbers[0] < 1 || numbers[1] < 1) {
+    return std::nullopt;
+  }
+  return Coord{static_cast<std::int16_t>(std::min(numbers[1] - 1, 32767)),
+               static_cast<std::int16_t>(std::min(numbers[0] - 1, 32767))};
+}
+
+} // namespace
+
+InputCharset InputCharset::latin1() {
+  InputCharset charset;
+  charset.utf8 = false;
+  for (std::size_t i = 0; i < charset.single_byte.size(); ++i) {
+    charset.single_byte[i] = static_cast<char16_t>(i);
+  }
+  return charset;
+}
+
+KeyDecoder::KeyDecoder(KeyTable table, InputCharset charset)
+    : table_(std::move(table)), charset_(charset) {}
+
+void KeyDecoder::feed(std::string_view bytes) {
+  if (bytes.empty()) {
+    return;
+  }
+  pending_.append(bytes);
+  silent_ms_ = 0;
+  decode(false);
+}
+
+void KeyDecoder::elapse(std::uint32_t milliseconds) {
+  if (pending_.empty()) {
+    return;
+  }
+  silent_ms_ += milliseconds;
+  if (silent_ms_ >= timeout()) {
+    silent_ms_ = 0;
+    decode(true);
+  }
+}
+
+std::optional<std::uint32_t> KeyDecoder::wait_left() const {
+  if (pending_.empty()) {
+    return std::nullopt;
+  }
+  const std::uint32_t limit = timeout();
+  return silent_ms_ >= limit ? 0 : limit - silent_ms_;
+}
+
+std::optional<Coord> KeyDecoder::take_cursor_report() {
+  return std::exchange(report_, std::nullopt);
+}
+
+std::uint32_t KeyDecoder::timeout() const {
+  return outstanding_reports_ > 0 && !reports_late_ ? kReportTimeoutMs : kEscapeTimeoutMs;
+}
+
+// Decodes as much of the pending input as forms whole keys. With `expired`,
+// the silence has lasted long enough that nothing more belongs to what is
+// pending, so every prefix is taken as it stands.
+void KeyDecoder::decode(bool expired) {
+  std::size_t start = 0;
+  while (start < pending_.size()) {
+    const Decoded decoded = decode_key(std::string_view(pending_).substr(start), expired);
+    if (decoded.kind == Decoded::Kind::need_more) {
+      break;
+    }
+    start += decoded.length;
+    switch (decoded.kind) {
+    case Decoded::Kind::key:
+      if (decoded.code_point > 0xFFFF) {
+        const char32_t offset = decoded.code_point - 0x10000;
+        KeyEvent high = decoded.key;
+        high.character = static_cast<char16_t>(0xD800 + (offset >> 10));
+        emit(high);
+        KeyEvent low = decoded.key;
+        low.character = static_cast<char16_t>(0xDC00 + (offset & 0x3FF));
+        emit(low);
+      } else {
+        emit(decoded.key);
+      }
+      break;
+    case Decoded::Kind::cursor_report:
+      --outstanding_reports_;
+      report_ = decoded.report;
+      break;
+    default:
+      break;
+    }
+  }
+  pending_.erase(0, start);
+}
+
+void KeyDecoder::emit(const KeyEvent& key_down) {
+  InputRecord record;
+  record.event_type = kKeyEvent;
+  record.key = key_down;
+  record.key.key_down = 1;
+  record.key.repeat_count = 1;
+  records_.push_back(record);
+  record.key.key_down = 0;
+  records_.push_back(record);
+}
+
+KeyDecoder::Decoded KeyDecoder::decode_key(std::string_view input, bool expired) const {
+  const unsigned char first = byte_at(input, 0);
+  if (first == kEsc) {
+    return decode_escape(input, expired);
+  }
+  if (first < 0x80) {
+    return Decoded::make_key(1, character_event(first));
+  }
+  if (charset_.utf8) {
+    return decode_utf8(input, expired);
+  }
+  return Decoded::make_key(1, character_event(charset_.single_byte[first]));
+}
+
+// A sequence that starts with Esc: a key from the table, a cursor position
+// report, an unknown sequence (swallowed whole), Esc itself, or Alt with the
+// key that follows.
+KeyDecoder::Decoded KeyDecoder::decode_escape(std::string_view input, bool expired) const {
+  if (input.size() == 1) {
+    if (expired) {
+      return Decoded::make_key(1, character_event(0x1B));
+    }
+    return {};
+  }
+  const char second = input[1];
+  const CsiScan csi = second == '[' ? scan_csi(input) : CsiScan{};
+  if (second == '[' && csi.kind == CsiScan::Kind::complete && outstanding_reports_ > 0) {
+    if (const auto position = parse_cursor_report(input.substr(0, csi.length))) {
+      Decoded decoded = Decoded::make_swallowed(csi.length);
+      decoded.kind = Decoded::Kind::cursor_report;
+      decoded.report = *position;
+      return decoded;
+    }
+  }
+
+  const KeyTable::Match match = table_.match(input);
+  if (match.prefix && !expired) {
+    return {};
+  }
+  if (match.length > 0) {
+    return Decoded::make_key(match.length, match.key);
+  }
+
+  if (second == '[') {
+    switch (csi.kind) {
+    case CsiScan::Kind::complete:
+    case CsiScan::Kind::malformed:
+      return Decoded::make_swallowed(csi.length);
+    case CsiScan::Kind::incomplete:
+      return expired ? decode_alt(input, expired) : Decoded{};
+    }
+  }
+  if (second == 'O') {
+    // SS3 with one final byte, possibly after a modifier digit.
+    const std::size_t length = input.size() > 2 && input[2] >= '0' && input[2] <= '9' ? 4 : 3;
+    if (input.size() < length) {
+      return expired ? decode_alt(input, expired) : Decoded{};
+    }
+    return Decoded::make_swallowed(length);
+  }
+  if (second == kEsc) {
+    // Esc Esc is Esc, then whatever the second Esc starts.
+    return Decoded::make_key(1, character_event(0x1B));
+  }
+  return decode_alt(input, expired);
+}
+
+// Esc followed by a key is that key with Alt held.
+KeyDecoder::Decoded KeyDecoder::decode_alt(std::string_view input, bool expired) const {
+  Decoded inner = decode_key(input.substr(1), expired);
+  if (inner.kind != Decoded::Kind::key) {
+    return inner;
+  }
+  inner.length += 1;
+  inner.key.control_key_state |= kLeftAltPressed;
+  return inner;
+}
+
+// One UTF-8 character. A malformed sequence gives one U+FFFD and decoding
+// goes on at the byte that broke it; an incomplete one waits for its
+// remaining bytes until the input falls silent.
+KeyDecoder::Decoded KeyDecoder::decode_utf8(std::string_view input, bool expired) const {
+  const unsigned char lead = byte_at(input, 0);
+  std::size_t length = 0;
+  char32_t code_point = 0;
+  unsigned char low = 0x80;
+  unsigned char high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    code_point = lead & 0x1FU;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    code_point = lead & 0x0FU;
+    if (lead == 0xE0) {
+      low = 0xA0; // overlong below
+    } else if (lead == 0xED) {
+      high = 0x9F; // surrogates
+    }
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    code_point = lead & 0x07U;
+    if (lead == 0xF0) {
+      low = 0x90;
+    } else if (lead == 0xF4) {
+      high = 0x8F; // beyond U+10FFFF
+    }
+  } else {
+    return Decoded::make_key(1, character_event(kReplacement));
+  }
+  for (std::size_t i = 1; i < length; ++i) {
+    if (i >= input.size()) {
+      if (expired) {
+        return Decoded::make_key(i, character_event(kReplacement));
+      }
+      return {};
+    }
+    const unsigned char next = byte_at(input, i);
+    const unsigned char lower = i == 1 ? low : 0x80;
+    const unsigned char upper = i == 1 ? high : 0xBF;
+    if (next < lower || next > upper) {
+      return Decoded::make_key(i, character_event(kReplacement));
+    }
+    code_point = (code_point << 6) | (next & 0x3FU);
+  }
+  if (code_point > 0xFFFF) {
+    KeyEvent key;
+    key.key_down = 1;
+    Decoded decoded = Decoded::make_key(length, key);
+    decoded.code_point = code_point;
+    return decoded;
+  }
+  return Decoded::make_key(length, character_event(static_cast<char16_t>(code_point)));
+}
+
+} // namespace platform::terminal

@@ -1,0 +1,60 @@
+// Windows-shaped key records for keys read from a terminal: the virtual-key
+// code, the PC (set 1) scan code of the US layout and the control-key state
+// that a Windows console reports for the same key.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/platform/platform.h"
+
+namespace platform::terminal {
+
+// Keys that type no character.
+enum class NamedKey : std::uint8_t {
+  up,
+  down,
+  left,
+  right,
+  home,
+  end,
+  page_up,
+  page_down,
+  insert,
+  del,
+  f1,
+  f2,
+  f3,
+  f4,
+  f5,
+  f6,
+  f7,
+  f8,
+  f9,
+  f10,
+  f11,
+  f12,
+};
+
+// The function key Fn (1..12).
+NamedKey function_key(int n);
+
+// A named key's record: character U+0000, its scan code, virtual-key code,
+// ENHANCED_KEY for the grey navigation keys, plus `modifiers`.
+KeyEvent named_key_event(NamedKey key, std::uint32_t modifiers = 0);
+
+// The record for a typed character: US-layout scan code and virtual-key code
+// with SHIFT for shifted characters; control codes as the console reports
+// them (Enter, Tab, Backspace, Esc, Ctrl with a letter or punctuation key).
+// Characters off the US layout carry scan code and virtual-key code 0.
+KeyEvent character_event(char16_t character);
+
+// Control-key state of an xterm modifier parameter (1 + Shift 1 | Alt 2 |
+// Ctrl 4 | Meta 8); Meta counts as Alt.
+std::uint32_t xterm_modifiers(int parameter);
+
+inline constexpr std::uint16_t kScanEscape = 0x01;
+inline constexpr std::uint16_t kScanBackspace = 0x0E;
+inline constexpr std::uint16_t kScanTab = 0x0F;
+inline constexpr std::uint16_t kScanEnter = 0x1C;
+
+} // namespace platform::terminal

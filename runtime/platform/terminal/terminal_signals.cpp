@@ -1,0 +1,188 @@
+#include "runtime/platform/terminal/terminal_signals.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdint>
+
+namespace platform::terminal::signals {
+namespace {
+
+struct Recorded {
+  int number;
+  unsigned bit;
+};
+
+constexpr Recorded kRecorded[] = {
+    {SIGINT, kInterrupt},  {SIGQUIT, kQuit}, {SIGHUP, kHangUp},
+    {SIGTERM, kTerminate}, {SIGTSTP, kStop}, {SIGCONT, kContinue},
+};
+
+constexpr int kFatal[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGSYS};
+
+// What the handlers need. Signal handlers can reach only static storage; the
+// console fills this in once when it takes the terminal.
+struct HandlerState {
+  std::atomic<unsigned> arrived{0};
+  std::atomic<bool> terminal_held{false};
+  int terminal_fd = -1;
+  int output_fd = -1;
+  termios saved_modes{};
+  const char* reset = nullptr;
+  std::size_t reset_length = 0;
+  int wake_pipe[2] = {-1, -1};
+  bool installed = false;
+  struct sigaction previous_recorded[std::size(kRecorded)]{};
+  struct sigaction previous_fatal[std::size(kFatal)]{};
+};
+
+HandlerState& state() {
+  static HandlerState instance;
+  return instance;
+}
+
+void on_recorded(int number) {
+  const int saved_errno = errno;
+  HandlerState& s = state();
+  for (const Recorded& recorded : kRecorded) {
+    if (recorded.number == number) {
+      s.arrived.fetch_or(recorded.bit);
+    }
+  }
+  if (s.wake_pipe[1] >= 0) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(s.wake_pipe[1], &byte, 1);
+  }
+  errno = saved_errno;
+}
+
+void on_fatal(int number) {
+  HandlerState& s = state();
+  if (s.terminal_held.exchange(false)) {
+    [[maybe_unused]] const ssize_t written = ::write(s.output_fd, s.reset, s.reset_length);
+    ::tcsetattr(s.terminal_fd, TCSANOW, &s.saved_modes);
+  }
+  // The handler was reset to the default on entry (SA_RESETHAND) and the
+  // signal is not blocked (SA_NODEFER): raising it ends the process now.
+  ::raise(number);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAlternateStack = false; // the sanitizer installs its own
+#else
+constexpr bool kAlternateStack = true;
+#endif
+
+// Lets the fatal handler run after a stack overflow.
+void use_alternate_stack() {
+  if (!kAlternateStack) {
+    return;
+  }
+  static std::uint8_t stack_memory[64 * 1024];
+  stack_t stack{};
+  stack.ss_sp = stack_memory;
+  stack.ss_size = sizeof stack_memory;
+  ::sigaltstack(&stack, nullptr);
+}
+
+} // namespace
+
+void install(int terminal_fd, int output_fd, const termios& saved_modes, std::string_view reset) {
+  HandlerState& s = state();
+  if (s.installed) {
+    return;
+  }
+  s.terminal_fd = terminal_fd;
+  s.output_fd = output_fd;
+  s.saved_modes = saved_modes;
+  s.reset = reset.data();
+  s.reset_length = reset.size();
+  if (s.wake_pipe[0] < 0 && ::pipe2(s.wake_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+    s.wake_pipe[0] = s.wake_pipe[1] = -1;
+  }
+  use_alternate_stack();
+
+  struct sigaction action {};
+  sigemptyset(&action.sa_mask);
+  // No SA_RESTART: a blocking call returns with EINTR so the signal is acted
+  // on at once.
+  action.sa_handler = on_recorded;
+  for (std::size_t i = 0; i < std::size(kRecorded); ++i) {
+    ::sigaction(kRecorded[i].number, &action, &s.previous_recorded[i]);
+  }
+  struct sigaction fatal {};
+  sigemptyset(&fatal.sa_mask);
+  fatal.sa_handler = on_fatal;
+  fatal.sa_flags = SA_RESETHAND | SA_NODEFER | (kAlternateStack ? SA_ONSTACK : 0);
+  for (std::size_t i = 0; i < std::size(kFatal); ++i) {
+    ::sigaction(kFatal[i], &fatal, &s.previous_fatal[i]);
+  }
+  s.installed = true;
+}
+
+void set_terminal_held(bool held) {
+  state().terminal_held.store(held);
+}
+
+void uninstall() {
+  HandlerState& s = state();
+  if (!s.installed) {
+    return;
+  }
+  for (std::size_t i = 0; i < std::size(kRecorded); ++i) {
+    ::sigaction(kRecorded[i].number, &s.previous_recorded[i], nullptr);
+  }
+  for (std::size_t i = 0; i < std::size(kFatal); ++i) {
+    ::sigaction(kFatal[i], &s.previous_fatal[i], nullptr);
+  }
+  s.installed = false;
+}
+
+unsigned take() {
+  HandlerState& s = state();
+  if (s.wake_pipe[0] >= 0) {
+    char bytes[64];
+    while (::read(s.wake_pipe[0], bytes, sizeof bytes) > 0) {
+    }
+  }
+  return s.arrived.exchange(0);
+}
+
+int wake_fd() {
+  return state().wake_pipe[0];
+}
+
+void act_by_default(int signal_number) {
+  struct sigaction original {};
+  struct sigaction fallback {};
+  sigemptyset(&fallback.sa_mask);
+  fallback.sa_handler = SIG_DFL;
+  ::sigaction(signal_number, &fallback, &original);
+  sigset_t just_this;
+  sigemptyset(&just_this);
+  sigaddset(&just_this, signal_number);
+  sigset_t previous;
+  ::sigprocmask(SIG_UNBLOCK, &just_this, &previous);
+  ::raise(signal_number);
+  // Still here: the signal stops the process and it has been continued.
+  ::sigprocmask(SIG_SETMASK, &previous, nullptr);
+  ::sigaction(signal_number, &original, nullptr);
+}
+
+Blocked::Blocked() {
+  sigset_t held;
+  sigemptyset(&held);
+  for (const Recorded& recorded : kRecorded) {
+    sigaddset(&held, recorded.number);
+  }
+  ::sigprocmask(SIG_BLOCK, &held, &previous_);
+}
+
+Blocked::~Blocked() {
+  ::sigprocmask(SIG_SETMASK, &previous_, nullptr);
+}
+
+} // namespace platform::terminal::signals

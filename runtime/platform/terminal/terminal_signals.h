@@ -1,0 +1,55 @@
+// Signals while the program holds the terminal. The handlers only record
+// what arrived (a flag and a byte on a self-pipe, both async-signal-safe);
+// the console acts on them at its next operation. Fatal signals restore the
+// terminal from the handler itself with a precomputed reset and the saved
+// modes, then end the process as the signal would have.
+#pragma once
+
+#include <signal.h>
+#include <termios.h>
+
+#include <string_view>
+
+namespace platform::terminal::signals {
+
+// Bits of what arrived.
+inline constexpr unsigned kInterrupt = 1U << 0; // SIGINT
+inline constexpr unsigned kQuit = 1U << 1;      // SIGQUIT
+inline constexpr unsigned kHangUp = 1U << 2;    // SIGHUP
+inline constexpr unsigned kTerminate = 1U << 3; // SIGTERM
+inline constexpr unsigned kStop = 1U << 4;      // SIGTSTP
+inline constexpr unsigned kContinue = 1U << 5;  // SIGCONT
+
+// Installs the handlers. `terminal_fd` and `saved_modes` are what the fatal
+// handler restores; `reset` (static storage) is written to `output_fd` first.
+void install(int terminal_fd, int output_fd, const termios& saved_modes, std::string_view reset);
+// Whether the fatal handler still has to restore the terminal.
+void set_terminal_held(bool held);
+// Puts back the handlers that were there before install.
+void uninstall();
+
+// Takes the bits of what arrived since the last call.
+unsigned take();
+// A descriptor that becomes readable when a signal arrives, to wait on
+// together with the terminal; -1 before install.
+int wake_fd();
+
+// Ends the process as `signal_number` does by default (the terminal must be
+// restored already); returns only for a signal whose default is to stop, once
+// the process continues.
+void act_by_default(int signal_number);
+
+// Holds the signals the handlers record for as long as it lives, so that no
+// output sequence is cut in the middle.
+class Blocked {
+public:
+  Blocked();
+  ~Blocked();
+  Blocked(const Blocked&) = delete;
+  Blocked& operator=(const Blocked&) = delete;
+
+private:
+  sigset_t previous_{};
+};
+
+} // namespace platform::terminal::signals
