@@ -40,5 +40,11 @@ StringValue runtime_literal(std::uint32_t stored_offset) {
       relative + kCountBytes > image.image_length) {
     return StringValue{};
   }
-  return StringValue::borrowed(image.image + relative + kCountBytes);
+  // A count that runs past the image would have string operations read
+  // beyond it.
+  const std::uint8_t* block = image.image + relative;
+  if (relative + kCountBytes + load32(block) > image.image_length) {
+    return StringValue{};
+  }
+  return StringValue::borrowed(block + kCountBytes);
 }

@@ -3,10 +3,10 @@
 #include "runtime/startup.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "runtime/data_image.h"
 #include "runtime/errors.h"
@@ -32,6 +32,7 @@ constexpr std::uint32_t kClosePosition = 6;
 constexpr const char16_t* kCloseText = u"Close";
 // Appended to the title so that the lookup finds our window and no other.
 constexpr std::u16string_view kTitleMark = u"       ";
+constexpr std::uint32_t kLongestTitleUnits = 0x10000;
 constexpr std::int32_t kInitialForeground = 7;
 constexpr std::uint8_t kInitialPage = 1;
 
@@ -208,6 +209,21 @@ void close_process_handles(platform::Platform& platform) {
   }
 }
 
+// The whole console title. Titles longer than the first buffer are read
+// again with a larger one: the title is set back from this text, and a
+// truncated copy would cut the user's title for good.
+std::u16string read_console_title(platform::Platform& platform) {
+  std::vector<char16_t> buffer(kTitleBufferUnits);
+  for (;;) {
+    const auto size = static_cast<std::uint32_t>(buffer.size());
+    const std::uint32_t read = platform.get_console_title(buffer.data(), size);
+    if (read < size - 1 || size >= kLongestTitleUnits) {
+      return std::u16string(buffer.data(), std::min<std::size_t>(read, size - 1));
+    }
+    buffer.assign(std::size_t{size} * 2, u'\0');
+  }
+}
+
 } // namespace
 
 void runtime_start(platform::Platform& platform, const ProgramDefinition& program) {
@@ -273,9 +289,7 @@ Handle runtime_console_window() {
     return state.console_window;
   }
   platform::Platform& platform = runtime_platform();
-  std::array<char16_t, kTitleBufferUnits> buffer{};
-  const std::uint32_t read = platform.get_console_title(buffer.data(), kTitleBufferUnits);
-  const std::u16string title(buffer.data(), std::min<std::size_t>(read, kTitleBufferUnits - 1));
+  const std::u16string title = read_console_title(platform);
   // A title no other window has, for as long as the lookup takes.
   std::u16string marked = title;
   marked += kTitleMark;

@@ -147,4 +147,31 @@ TEST(DataImageStartUp, LiteralsAreReadFromTheirRunTimePlace) {
   EXPECT_EQ(console.live_strings(), 0U); // literals are borrowed, never copied
 }
 
+std::int32_t overrun_main(platform::Handle, platform::Handle, const char16_t*, std::int32_t) {
+  RuntimeFrame frame;
+  g_seen.empty_outside = runtime_literal(0x20).empty();
+  g_seen.literal8 = std::string(runtime_literal(0x28).view8());
+  return 0;
+}
+
+TEST(DataImageStartUp, LiteralWhoseCountRunsPastTheImageIsEmpty) {
+  // Two blocks in a 16-byte image: the first claims 100 bytes, the second
+  // holds "ok".
+  const ImageDescriptorFields f{0, 0, 16, 0x40};
+  std::vector<std::uint8_t> stored = section_with_image(0x30, f);
+  put32(stored, 0x20, 100);
+  put32(stored, 0x28, 2);
+  stored[0x2C] = 'o';
+  stored[0x2D] = 'k';
+  stored[0x2E] = 0;
+  ProgramDefinition program;
+  program.data_section = stored;
+  program.main = overrun_main;
+  MemoryConsole console;
+  g_seen = Seen{};
+  run_program(console, program);
+  EXPECT_TRUE(g_seen.empty_outside);
+  EXPECT_EQ(g_seen.literal8, "ok");
+}
+
 } // namespace

@@ -565,6 +565,30 @@ TEST_F(ErrorTest, ConsoleWindowIsLookedUpOnceAndThenCached) {
   EXPECT_EQ(console.titles_set(), (std::vector<std::u16string>{u"Console       ", u"Console"}));
 }
 
+class LongTitleTest : public RuntimeTest {
+protected:
+  LongTitleTest() : RuntimeTest(long_title()) {}
+  static std::u16string title() {
+    std::u16string text;
+    for (int i = 0; i < 600; ++i) {
+      text.push_back(static_cast<char16_t>(u'a' + i % 26));
+    }
+    return text;
+  }
+  static MemoryConsole::Config long_title() {
+    MemoryConsole::Config config;
+    config.title = title();
+    return config;
+  }
+};
+
+TEST_F(LongTitleTest, TitleLongerThanTheFirstBufferIsRestoredWhole) {
+  EXPECT_EQ(runtime_console_window(), MemoryConsole::kWindow);
+  EXPECT_EQ(console.title(), title());
+  ASSERT_EQ(console.titles_set().size(), 2U);
+  EXPECT_EQ(console.titles_set()[0], title() + u"       ");
+}
+
 class WindowlessTest : public RuntimeTest {
 protected:
   WindowlessTest() : RuntimeTest(windowless()) {}

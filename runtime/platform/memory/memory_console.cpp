@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 namespace platform {
 
@@ -70,6 +71,12 @@ std::int16_t narrow(int value) {
   return static_cast<std::int16_t>(value);
 }
 
+// Index of a cell in a row-major grid `width` cells wide.
+std::size_t grid_index(int column, int row, int width) {
+  return static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
+         static_cast<std::size_t>(column);
+}
+
 } // namespace
 
 MemoryConsole::MemoryConsole() : MemoryConsole(Config{}) {}
@@ -126,14 +133,14 @@ bool MemoryConsole::in_buffer(Coord position) const {
 }
 
 CharInfo& MemoryConsole::at(int column, int row) {
-  return cells_[static_cast<std::size_t>(row * size_.x + column)];
+  return cells_[grid_index(column, row, size_.x)];
 }
 
 CharInfo MemoryConsole::cell(int column, int row) const {
   if (!in_buffer(Coord{narrow(column), narrow(row)})) {
     return CharInfo{u'\0', 0};
   }
-  return cells_[static_cast<std::size_t>(row * size_.x + column)];
+  return cells_[grid_index(column, row, size_.x)];
 }
 
 std::u16string MemoryConsole::row_text(int row) const {
@@ -147,9 +154,9 @@ std::u16string MemoryConsole::row_text(int row) const {
   return text;
 }
 
-void MemoryConsole::set_cell(int column, int row, CharInfo value) {
+void MemoryConsole::set_cell(int column, int row, CharInfo cell) {
   if (in_buffer(Coord{narrow(column), narrow(row)})) {
-    at(column, row) = value;
+    at(column, row) = cell;
   }
 }
 
@@ -165,7 +172,7 @@ void MemoryConsole::resize(std::int16_t columns, std::int16_t rows) {
                               CharInfo{u' ', text_attribute_});
   for (int row = 0; row < std::min(rows, size_.y); ++row) {
     for (int column = 0; column < std::min(columns, size_.x); ++column) {
-      cells[static_cast<std::size_t>(row * columns + column)] = at(column, row);
+      cells[grid_index(column, row, columns)] = at(column, row);
     }
   }
   cells_ = std::move(cells);
@@ -212,7 +219,7 @@ bool MemoryConsole::get_version_ex(OsVersionInfo& info) {
   info.minor_version = 0;
   info.build_number = 19045;
   info.platform_id = config_.platform_id;
-  std::memset(info.service_pack, 0, sizeof info.service_pack);
+  std::fill(std::begin(info.service_pack), std::end(info.service_pack), '\0');
   return true;
 }
 
@@ -615,7 +622,7 @@ bool MemoryConsole::scroll_console_screen_buffer(Handle console, const SmallRect
 
   // Read the whole source first: source and target may overlap.
   std::vector<CharInfo> saved;
-  saved.reserve(static_cast<std::size_t>(width * height));
+  saved.reserve(grid_index(0, height, width));
   for (int y = source.top; y <= source.bottom; ++y) {
     for (int x = source.left; x <= source.right; ++x) {
       saved.push_back(at(x, y));
@@ -633,7 +640,7 @@ bool MemoryConsole::scroll_console_screen_buffer(Handle console, const SmallRect
       int x = dest_left + dx;
       int y = dest_top + dy;
       if (contains(bounds, x, y)) {
-        at(x, y) = saved[static_cast<std::size_t>(dy * width + dx)];
+        at(x, y) = saved[grid_index(dx, dy, width)];
       }
     }
   }

@@ -92,6 +92,10 @@ public:
 
   MemoryConsole();
   explicit MemoryConsole(Config config);
+  MemoryConsole(const MemoryConsole&) = delete;
+  MemoryConsole& operator=(const MemoryConsole&) = delete;
+  MemoryConsole(MemoryConsole&&) = delete;
+  MemoryConsole& operator=(MemoryConsole&&) = delete;
   ~MemoryConsole() override;
 
   // --- Script -------------------------------------------------------------
@@ -243,7 +247,7 @@ public:
 
 private:
   struct TimedRecord {
-    std::uint64_t at_ms;
+    std::uint64_t at_ms = 0;
     InputRecord record;
   };
 
