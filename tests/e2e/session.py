@@ -22,8 +22,12 @@ def program_path(name):
     build = os.environ.get("BUILD_DIR", "build")
     return os.path.join(REPO, build, "bin", name)
 
+# Ctrl+C with signals on goes to the whole foreground group, the wrapper
+# included: it catches INT and QUIT (a caught signal is reset to default in the
+# program on exec) so it lives on to record the status.
 WRAPPER = """\
 D={dir}
+trap : INT QUIT
 stty -g > "$D/stty-before"
 {preface}
 sh -c 'echo $$ > "$1/pid"; shift; exec "$@"' sh "$D" {program} {redirections}

@@ -89,8 +89,6 @@ CYCLES = [
     (["Enter"], 0, ["1", "x", "BSpace", "5", "Enter"], 15, ["Up"]),
     # Tab, Esc and arrows typed while editing add nothing
     (["1", "Tab", "Left", "5", "Escape", "Enter"], 15, ["15", "Enter"], 15, ["F1"]),
-    # Ctrl+C is a key like any other at the closing prompt
-    (["0", "Enter"], 0, ["0", "Enter"], 0, ["C-c"]),
     # the four kinds of failure; Esc at "Any key to retry." starts a cycle too
     (["1a", "Enter"], "digits", None, None, ["Escape"]),
     (["1 2", "Enter"], "digits", None, None, ["z"]),
@@ -99,6 +97,8 @@ CYCLES = [
     (["9" * 20, "Enter"], "range", None, None, ["z"]),
     # an entry long enough to wrap onto the next row is still accepted
     (["0" * 60 + "14", "Enter"], 14, ["9", "Enter"], 9, ["z"]),
+    # Ctrl+C is a key like any other at the closing prompt
+    (["0", "Enter"], 0, ["0", "Enter"], 0, ["C-c"]),
 ]
 
 

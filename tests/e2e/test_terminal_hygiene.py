@@ -2,16 +2,19 @@
 continue, with no screen to write to, and with no terminal at all."""
 
 import os
+import shlex
 import signal
 import subprocess
 import time
 import unittest
+from types import SimpleNamespace
 
 import screens
 from console_model import Console
 from session import END_MARK, Session, process_ended, program_path
-from test_colorviewer import start_viewer
-from tmux import POLL_SECONDS, WAIT_SECONDS
+from cells import plain_text
+from test_colorviewer import Viewer, start_viewer
+from tmux import POLL_SECONDS, WAIT_SECONDS, Pane
 
 
 def chart_screen(width, height):
@@ -91,29 +94,50 @@ class EndedBySignal(unittest.TestCase):
 
 
 class StopAndContinue(unittest.TestCase):
+    # Stopping needs a job-control shell: in a process group without one
+    # (orphaned), the kernel discards a stop signal's default action. So the
+    # program runs from an interactive shell, is stopped from outside as
+    # `kill -TSTP` would, and is brought back with `fg`.
     def test_stop_restores_the_terminal_and_continue_takes_it_back(self):
-        s, v = start_viewer()
-        with s:
+        pane = Pane(f"env PS1={shlex.quote('$ ')} sh -i", 80, 25)
+        with pane:
+            pane.wait_until(lambda: "$" in plain_text(pane.screen()), "the shell prompt")
+            original = pane_stty(pane)
+            pane.type(program_path("colorviewer"))
+            pane.keys("Enter")
+            v = Viewer(SimpleNamespace(pane=pane), 80, 25)
             v.start_cycle("the first screen")
-            pid = s.pid()
-            original = s.modes_before()
-            running = pane_stty(s.pane)
+            pid = only_child(int(pane.info("pane_pid")))
+            running = pane_stty(pane)
             self.assertNotEqual(running, original, "keys are read with the terminal's own modes")
+
             os.kill(pid, signal.SIGTSTP)
             self.assertTrue(wait_for_state(pid, "T"), "SIGTSTP did not stop the program")
-            self.assertEqual(pane_stty(s.pane), original, "modes not restored while stopped")
-            # Something else draws on the terminal while the program is stopped;
-            # on continuing the program repaints its screen.
-            with open(s.pane.info("pane_tty"), "w", encoding="utf-8") as tty:
-                tty.write("\x1b[2;1Hscribbled over\x1b[11;27H")
-            os.kill(pid, signal.SIGCONT)
-            self.assertTrue(wait_for_state(pid, "SR"), "SIGCONT did not resume the program")
+            self.assertEqual(pane_stty(pane), original, "modes not restored while stopped")
+            self.assertEqual(pane.info("cursor_flag"), "1", "cursor hidden while stopped")
+            # Something else draws on the terminal meanwhile; on continuing the
+            # program repaints its screen and takes the keys again.
+            pane.wait_until(lambda: "$" in plain_text(pane.screen()[11:]), "the shell prompt")
+            with open(pane.info("pane_tty"), "w", encoding="utf-8") as tty:
+                tty.write("\x1b[2;1Hscribbled over\x1b[14;1H")
+            pane.wait_until(lambda: "scribbled" in plain_text(pane.screen()), "the scribble")
+            pane.type("fg")
+            pane.keys("Enter")
+            self.assertTrue(wait_for_state(pid, "SR"), "fg did not resume the program")
             v.expect("the screen repainted after continuing")
-            self.assertEqual(pane_stty(s.pane), running, "modes not set again after continuing")
+            self.assertEqual(pane_stty(pane), running, "modes not set again after continuing")
             self.assertTrue(v.cycle(["3", "Enter"], 3, ["5", "Enter"], 5))
             v.send(["Escape"])
-            self.assertEqual(s.status(), 0)
-            self.assertEqual(s.modes_after(), original)
+            self.assertTrue(process_ended(pid), "Esc did not end the program")
+            self.assertEqual(pane_stty(pane), original)
+
+
+def only_child(pid):
+    with open(f"/proc/{pid}/task/{pid}/children", encoding="ascii") as f:
+        children = f.read().split()
+    if len(children) != 1:
+        raise AssertionError(f"expected one program under the shell, found {children}")
+    return int(children[0])
 
 
 class NoScreen(unittest.TestCase):

@@ -74,7 +74,7 @@ class Pane:
 
     def type(self, text):
         """Sends text literally, one key per character."""
-        self.tmux("send-keys", "-t", "e2e", "-l", text)
+        self.tmux("send-keys", "-t", "e2e", "-l", "--", text)
 
     # --- reading ------------------------------------------------------------
     def capture_text(self, start=None, end=None):
