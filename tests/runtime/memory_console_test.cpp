@@ -442,6 +442,21 @@ TEST(MemoryConsoleInput, AnIdleScriptEndsTheRunAfterTheIdleLimit) {
   EXPECT_GE(console.count_calls("Sleep"), 1000U);
 }
 
+TEST(MemoryConsoleInput, ReadWaitsForTheNextTimedRecordOrEndsTheScript) {
+  MemoryConsole::Config config;
+  config.idle_limit_ms = 1000;
+  MemoryConsole console(config);
+  console.push_record_at(300, key_record(u'q'));
+  InputRecord record;
+  std::uint32_t count = 0;
+  ASSERT_TRUE(console.read_console_input(MemoryConsole::kConsoleInput, record, count));
+  EXPECT_EQ(record.key.character, u'q');
+  EXPECT_EQ(console.clock_ms(), 300U);
+  EXPECT_THROW(console.read_console_input(MemoryConsole::kConsoleInput, record, count),
+               MemoryConsoleStop);
+  EXPECT_EQ(console.clock_ms(), 1300U);
+}
+
 TEST(MemoryConsoleInput, NothingIsExhaustedWhileATimedRecordIsPending) {
   MemoryConsole::Config config;
   config.idle_limit_ms = 100;

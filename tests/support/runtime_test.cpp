@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "runtime/memory.h"
+#include "runtime/number.h"
 #include "runtime/startup.h"
 
 RuntimeTest::RuntimeTest(platform::MemoryConsole::Config config) : console(std::move(config)) {
@@ -23,6 +24,8 @@ RuntimeTest::RuntimeTest(platform::MemoryConsole::Config config) : console(std::
   console.get_console_cursor_info(s.output_handle, s.cursor_info);
   s.tls_index = console.tls_alloc();
   s.main_thread_record = runtime_thread_record();
+  // Number conversion relies on the precision and rounding start-up sets.
+  runtime_load_fpu_control_word(kFpuControlWord);
   frame_.emplace();
 }
 
@@ -62,5 +65,9 @@ RuntimeString make_string8(std::string_view text) {
   return s;
 }
 
-std::u16string text16(const StringValue& value) { return std::u16string(value.view16()); }
-std::string text8(const StringValue& value) { return std::string(value.view8()); }
+std::u16string text16(const StringValue& value) {
+  return std::u16string(value.view16());
+}
+std::string text8(const StringValue& value) {
+  return std::string(value.view8());
+}

@@ -199,6 +199,9 @@ bool MemoryConsole::read_console_input(Handle console, InputRecord& record, std:
   // Reading waits for a record: the clock runs on to the next scripted one.
   while (queue_.empty()) {
     if (timed_.empty()) {
+      // The wait would never end: it ends the script once the idle limit
+      // has passed on the clock.
+      clock_ms_ = std::max(clock_ms_, idle_since_ms_ + config_.idle_limit_ms);
       throw MemoryConsoleStop{MemoryConsoleStop::Reason::input_exhausted, 0};
     }
     clock_ms_ = std::max(clock_ms_, timed_.front().at_ms);
