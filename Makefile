@@ -33,13 +33,14 @@ WINDOWS_TOOLCHAIN := cmake/toolchains/mingw-w64-x86_64.cmake
 
 package: build
 	cmake --build $(BUILD_DIR) --target package
-	@if [ -f $(WINDOWS_TOOLCHAIN) ] && command -v x86_64-w64-mingw32-g++-posix >/dev/null; then \
+	@if command -v x86_64-w64-mingw32-g++-posix >/dev/null; then \
 	  set -e; \
 	  [ -f $(WINDOWS_BUILD_DIR)/CMakeCache.txt ] || cmake -S . -B $(WINDOWS_BUILD_DIR) \
 	    -G "$(GENERATOR)" -DCMAKE_TOOLCHAIN_FILE=$(WINDOWS_TOOLCHAIN); \
-	  cmake --build $(WINDOWS_BUILD_DIR) --target package; \
+	  cmake --build $(WINDOWS_BUILD_DIR) --target colorviewer colorchart; \
+	  cd $(WINDOWS_BUILD_DIR) && cpack; \
 	else \
-	  echo "package: no Windows zip: needs the mingw-w64 cross compiler (x86_64-w64-mingw32-g++-posix) and $(WINDOWS_TOOLCHAIN)"; \
+	  echo "package: no Windows zip: needs the mingw-w64 cross compiler (x86_64-w64-mingw32-g++-posix)"; \
 	fi
 
 # Output and idle costs of both programs in a pseudo-terminal, against an
