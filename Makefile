@@ -43,6 +43,18 @@ package: build
 	  echo "package: no Windows zip: needs the mingw-w64 cross compiler (x86_64-w64-mingw32-g++-posix)"; \
 	fi
 
+# The two Windows programs, cross-compiled with mingw-w64 into static .exe
+# files in $(WINDOWS_BUILD_DIR)/bin; tests/suites/30-windows.sh runs them
+# under wine.
+.PHONY: windows
+windows:
+	@command -v x86_64-w64-mingw32-g++-posix >/dev/null || { \
+	  echo "windows: needs the mingw-w64 cross compiler (apt-get install g++-mingw-w64-x86-64-posix)"; \
+	  exit 1; }
+	@[ -f $(WINDOWS_BUILD_DIR)/CMakeCache.txt ] || cmake -S . -B $(WINDOWS_BUILD_DIR) \
+	  -G "$(GENERATOR)" -DCMAKE_TOOLCHAIN_FILE=$(WINDOWS_TOOLCHAIN)
+	cmake --build $(WINDOWS_BUILD_DIR) --target colorviewer colorchart
+
 # Output and idle costs of both programs in a pseudo-terminal, against an
 # ncurses program drawing the same screens; see bench/terminal_bench.cpp.
 bench:
