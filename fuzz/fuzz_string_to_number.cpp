@@ -1,0 +1,90 @@
+// string_to_number over arbitrary 8-bit text from an arbitrary start, in
+// both forms (decimal and &-radix), with the invariants any input must keep.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "fuzz/fuzz_support.h"
+#include "runtime/number.h"
+
+namespace {
+
+Extended number_at(std::int32_t start, std::string_view text) {
+  const RuntimeString value = fuzz_string8(text);
+  return string_to_number(start, value);
+}
+
+bool same(Extended a, Extended b) {
+  return a == b && std::signbit(a) == std::signbit(b);
+}
+
+// Up to 18 decimal digits read back exactly, with either sign.
+void check_plain_integer(const std::string& digits) {
+  std::int64_t expected = 0;
+  for (const char digit : digits) {
+    expected = expected * 10 + (digit - '0');
+  }
+  FUZZ_CHECK(number_at(1, digits) == static_cast<Extended>(expected));
+  FUZZ_CHECK(number_at(1, "-" + digits) == -static_cast<Extended>(expected));
+  FUZZ_CHECK(number_at(1, " \t" + digits + "x") == static_cast<Extended>(expected));
+}
+
+// &H with a leading zero digit: the value as a signed 64-bit integer.
+void check_hex_integer(const std::string& hex_digits) {
+  std::uint64_t value = 0;
+  for (const char digit : hex_digits) {
+    value = value * 16 + static_cast<std::uint64_t>(digit <= '9' ? digit - '0' : digit - 'A' + 10);
+  }
+  FUZZ_CHECK(number_at(1, "&H0" + hex_digits) ==
+             static_cast<Extended>(static_cast<std::int64_t>(value)));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const FuzzRuntime runtime;
+  FuzzedDataProvider input(data, size);
+  const auto start = input.ConsumeIntegralInRange<std::int32_t>(-3, 40);
+  const std::string text = input.ConsumeRemainingBytesAsString();
+
+  const Extended result = number_at(start, text);
+  FUZZ_CHECK(std::isfinite(result));
+  FUZZ_CHECK(runtime.error() == 0);
+  // Whatever the value, rounding it to 32 bits stays defined.
+  const std::int32_t rounded = runtime_round_to_int32(result);
+  if (std::fabs(result) <= 2147483647.0L) {
+    FUZZ_CHECK(rounded == static_cast<std::int32_t>(std::nearbyint(result)));
+  }
+
+  // Reading from `start` is reading the text that begins there.
+  if (start >= 1) {
+    const std::size_t from = static_cast<std::size_t>(start) - 1;
+    if (from >= text.size()) {
+      FUZZ_CHECK(same(result, 0.0L));
+    } else {
+      FUZZ_CHECK(same(result, number_at(1, std::string_view(text).substr(from))));
+      // Blanks before the number are skipped.
+      FUZZ_CHECK(same(result, number_at(1, " \r\n\t" + text.substr(from))));
+    }
+  }
+
+  // The same bytes as digits: plain integers and &H values come back exact.
+  std::string digits;
+  std::string hex_digits;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (digits.size() < 18) {
+      digits += static_cast<char>('0' + byte % 10);
+    }
+    if (hex_digits.size() < 15) {
+      hex_digits += "0123456789ABCDEF"[byte % 16];
+    }
+  }
+  if (!digits.empty()) {
+    check_plain_integer(digits);
+    check_hex_integer(hex_digits);
+  }
+  return 0;
+}

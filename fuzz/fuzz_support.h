@@ -1,0 +1,50 @@
+// What the fuzz targets share: the runtime set up over a memory console as
+// start-up leaves it (the unit tests' fixture without GoogleTest), strings
+// made from fuzz data, and a check that stops the run with a message.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "runtime/platform/memory/memory_console.h"
+#include "runtime/state.h"
+#include "runtime/string.h"
+
+// Fresh runtime state over its own memory console: platform set, output to
+// the console's standard output, colours 7 on 0, a thread-local slot with
+// the main thread's record, the start-up floating-point mode, and one frame.
+class FuzzRuntime {
+public:
+  FuzzRuntime() : FuzzRuntime(platform::MemoryConsole::Config{}) {}
+  explicit FuzzRuntime(platform::MemoryConsole::Config config);
+  ~FuzzRuntime();
+  FuzzRuntime(const FuzzRuntime&) = delete;
+  FuzzRuntime& operator=(const FuzzRuntime&) = delete;
+  FuzzRuntime(FuzzRuntime&&) = delete;
+  FuzzRuntime& operator=(FuzzRuntime&&) = delete;
+
+  // The error number recorded in the frame.
+  [[nodiscard]] int error() const { return frame_->error_word & 0xFF; }
+
+  platform::MemoryConsole console;
+
+private:
+  std::optional<RuntimeFrame> frame_;
+};
+
+// New UTF-16 or 8-bit strings holding `text`, owned by the caller.
+RuntimeString fuzz_string16(std::u16string_view text);
+RuntimeString fuzz_string8(std::string_view text);
+// Bytes read as little-endian UTF-16 units; an odd last byte is dropped.
+std::u16string fuzz_units16(std::string_view bytes);
+
+// Reports a broken invariant and aborts, which libFuzzer records as a crash
+// with the input that caused it.
+[[noreturn]] void fuzz_fail(const char* file, int line, const char* condition);
+
+// The condition's text goes into the report, which only a macro can give.
+// NOLINTNEXTLINE(cppcoreguidelines-macro-usage)
+#define FUZZ_CHECK(condition)                                                                      \
+  ((condition) ? static_cast<void>(0) : fuzz_fail(__FILE__, __LINE__, #condition))

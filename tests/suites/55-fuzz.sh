@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# The libFuzzer targets under fuzz/, built with clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer, each run for a bounded time (FUZZ_SECONDS, 30 by
+# default) from its seed corpus in fuzz/corpus/<target>. A crash, a leak, a
+# hang or a broken invariant fails the suite; the input that caused it is
+# kept as <build>-fuzz/crashes/<target>-*.
+set -u
+dir="${BUILD_DIR}-fuzz"
+seconds="${FUZZ_SECONDS:-30}"
+targets=(string_to_number string_input_field string_verify code_pages key_decoder renderer
+         line_input)
+
+# Whether clang can link a libFuzzer target here.
+fuzzer_works() {
+  command -v clang++ >/dev/null || return 1
+  local probe
+  probe=$(mktemp -d)
+  printf 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }\n' \
+    >"$probe/probe.cpp"
+  clang++ -fsanitize=fuzzer,address,undefined "$probe/probe.cpp" -o "$probe/probe" 2>/dev/null
+  local status=$?
+  rm -rf "$probe"
+  return $status
+}
+
+if ! fuzzer_works; then
+  if [ "$(id -u)" -eq 0 ]; then
+    apt-get install -y -qq clang >/dev/null
+    major=$(clang++ --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n1)
+    apt-get install -y -qq "libclang-rt-${major}-dev" >/dev/null
+  fi
+  if ! fuzzer_works; then
+    echo "clang++ with the libFuzzer runtime (libclang-rt-<version>-dev) is not available: skipped"
+    exit 77
+  fi
+fi
+
+generator=$(command -v ninja >/dev/null && echo Ninja || echo "Unix Makefiles")
+cmake -S . -B "$dir" -G "$generator" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCOLORCONSOLE_FUZZ=ON -DCOLORCONSOLE_TESTS=OFF >/dev/null || exit 1
+cmake --build "$dir" --target fuzz || exit 1
+
+mkdir -p "$dir/crashes"
+status=0
+for target in "${targets[@]}"; do
+  # New inputs go to a working corpus in the build; the seeds stay as they are.
+  work="$dir/corpus/$target"
+  log="$dir/fuzz-$target.log"
+  mkdir -p "$work"
+  echo "--- fuzz_$target for ${seconds}s"
+  if "$dir/bin/fuzz_$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 \
+      -print_final_stats=1 -artifact_prefix="$dir/crashes/$target-" \
+      "$work" "fuzz/corpus/$target" >"$log" 2>&1; then
+    grep -E '^stat::number_of_executed_units' "$log" | sed 's/^stat::/    /'
+  else
+    echo "fuzz_$target failed; the end of its log ($log):"
+    tail -n 60 "$log"
+    status=1
+  fi
+done
+exit $status
