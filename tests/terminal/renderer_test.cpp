@@ -1,0 +1,309 @@
+// The renderer, judged by what a terminal shows after its output: the bytes
+// are read back through our own small screen model.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "runtime/platform/terminal/glyphs.h"
+#include "runtime/platform/terminal/renderer.h"
+#include "tests/terminal/screen_model.h"
+
+namespace {
+
+using platform::Coord;
+using platform::terminal::Cell;
+using platform::terminal::display_code_point;
+using platform::terminal::OutputEncoder;
+using platform::terminal::Renderer;
+using platform::terminal::RendererOptions;
+using terminal_test::ScreenModel;
+
+// The ANSI colour that shows each console colour.
+constexpr int kAnsiOf[16] = {0, 4, 2, 6, 1, 5, 3, 7, 8, 12, 10, 14, 9, 13, 11, 15};
+
+class RendererTest : public ::testing::Test {
+protected:
+  RendererTest() { std::setlocale(LC_CTYPE, "C.UTF-8"); }
+
+  void start(int columns, int rows, RendererOptions options = {}) {
+    columns_ = columns;
+    rows_ = rows;
+    options_ = options;
+    cells_.assign(static_cast<std::size_t>(columns) * rows, Cell{});
+    renderer_.emplace(options, encoder_);
+    renderer_->reset(Coord{static_cast<std::int16_t>(columns), static_cast<std::int16_t>(rows)});
+    screen_.emplace(columns, rows);
+  }
+
+  Cell& cell(int x, int y) { return cells_[static_cast<std::size_t>(y) * columns_ + x]; }
+
+  void write(int x, int y, std::u16string_view text, std::uint16_t attributes) {
+    for (const char16_t c : text) {
+      cell(x++, y) = Cell{c, attributes, true};
+    }
+  }
+
+  void clear(std::uint16_t attributes) {
+    cells_.assign(cells_.size(), Cell{u' ', attributes, true});
+  }
+
+  // The console's own scroll of the whole buffer by one row.
+  void scroll_cells(std::uint16_t fill) {
+    cells_.erase(cells_.begin(), cells_.begin() + columns_);
+    cells_.insert(cells_.end(), static_cast<std::size_t>(columns_), Cell{u' ', fill, true});
+  }
+
+  // Renders a frame into the screen model and gives its size in bytes.
+  std::size_t draw() {
+    std::string out;
+    renderer_->render(cells_, out);
+    renderer_->place_cursor(cursor_, cursor_visible_, out);
+    screen_->feed(out);
+    return out.size();
+  }
+
+  // Every cell the program wrote shows on the screen in its colours; the
+  // terminal's cursor is the console's.
+  void expect_screen_shows_cells() {
+    ASSERT_TRUE(screen_->unknown_sequences().empty()) << screen_->unknown_sequences().front();
+    for (int y = 0; y < rows_; ++y) {
+      for (int x = 0; x < columns_; ++x) {
+        const Cell& want = cell(x, y);
+        if (!want.known || (!options_.last_column_safe && x == columns_ - 1 && y == rows_ - 1)) {
+          continue;
+        }
+        const auto& shown = screen_->at(x, y);
+        ASSERT_EQ(shown.character, display_code_point(want.character)) << "at " << x << "," << y;
+        ASSERT_EQ(shown.background, kAnsiOf[(want.attributes >> 4) & 15]) << "at " << x << "," << y;
+        if (shown.character != U' ') {
+          ASSERT_EQ(shown.foreground, kAnsiOf[want.attributes & 15]) << "at " << x << "," << y;
+        }
+      }
+    }
+    EXPECT_EQ(screen_->cursor_x(), cursor_.x);
+    EXPECT_EQ(screen_->cursor_y(), cursor_.y);
+    EXPECT_EQ(screen_->cursor_visible(), cursor_visible_);
+  }
+
+  int columns_ = 0;
+  int rows_ = 0;
+  RendererOptions options_;
+  std::vector<Cell> cells_;
+  OutputEncoder encoder_;
+  std::optional<Renderer> renderer_;
+  std::optional<ScreenModel> screen_;
+  Coord cursor_;
+  bool cursor_visible_ = true;
+};
+
+TEST_F(RendererTest, ConsoleColoursShowInTheTerminalsPalette) {
+  start(16, 2);
+  for (int colour = 0; colour < 16; ++colour) {
+    write(colour, 0, u"x", static_cast<std::uint16_t>(colour | ((15 - colour) << 4)));
+    write(colour, 1, u"y", static_cast<std::uint16_t>(colour << 4 | 7));
+  }
+  draw();
+  for (int colour = 0; colour < 16; ++colour) {
+    EXPECT_EQ(screen_->at(colour, 0).foreground, kAnsiOf[colour]) << colour;
+    EXPECT_EQ(screen_->at(colour, 0).background, kAnsiOf[15 - colour]) << colour;
+    EXPECT_EQ(screen_->at(colour, 1).background, kAnsiOf[colour]) << colour;
+  }
+  expect_screen_shows_cells();
+}
+
+TEST_F(RendererTest, CellsNeverWrittenKeepWhatTheTerminalShowed) {
+  start(20, 4);
+  screen_->set_text(0, 0, U"$ shell output");
+  write(0, 2, u"program", 0x1E);
+  cursor_ = Coord{7, 2};
+  draw();
+  EXPECT_EQ(screen_->row_text(0), "$ shell output      ");
+  expect_screen_shows_cells();
+}
+
+TEST_F(RendererTest, OnlyChangesAreSent) {
+  start(80, 25);
+  clear(0x07);
+  write(0, 0, u"Use decimal color values", 0x0E);
+  draw();
+  EXPECT_EQ(draw(), 0U) << "nothing changed";
+
+  write(10, 12, u"Z", 0x0E);
+  cursor_ = Coord{11, 12};
+  EXPECT_LE(draw(), 16U);
+  expect_screen_shows_cells();
+}
+
+TEST_F(RendererTest, ClearedScreenIsErasedNotWrittenOut) {
+  start(80, 25);
+  clear(0x1F);
+  EXPECT_LE(draw(), 24U);
+  expect_screen_shows_cells();
+
+  // Without background colour erase every blank is written.
+  start(80, 25, RendererOptions{false, true});
+  clear(0x1F);
+  EXPECT_GE(draw(), 80U * 25U);
+  expect_screen_shows_cells();
+}
+
+TEST_F(RendererTest, ShortUnchangedGapIsResentRatherThanJumped) {
+  start(40, 3);
+  clear(0x07);
+  write(0, 1, u"abcdefgh", 0x07);
+  cursor_ = Coord{8, 1};
+  draw();
+  write(2, 1, u"X", 0x07);
+  write(4, 1, u"Y", 0x07);
+  // X, then 'd' re-sent, then Y: cheaper than any cursor move in between.
+  const std::size_t bytes = draw();
+  expect_screen_shows_cells();
+  EXPECT_LE(bytes, 3U + 6U + 5U);
+}
+
+TEST_F(RendererTest, WholeScreenScrollIsARealScroll) {
+  start(30, 5);
+  clear(0x07);
+  for (int row = 0; row < 5; ++row) {
+    write(0, row, u"row " + std::u16string(1, static_cast<char16_t>(u'0' + row)), 0x07);
+  }
+  draw();
+  std::string out;
+  renderer_->scroll_up(1, 0x07, out);
+  scroll_cells(0x07);
+  screen_->feed(out);
+  write(0, 4, u"row 5", 0x07);
+  cursor_ = Coord{5, 4};
+  const std::size_t bytes = out.size() + draw();
+  ASSERT_EQ(screen_->scrollback().size(), 1U);
+  EXPECT_EQ(screen_->scrollback()[0].substr(0, 5), "row 0");
+  EXPECT_EQ(screen_->row_text(0).substr(0, 5), "row 1");
+  expect_screen_shows_cells();
+  EXPECT_LE(bytes, 24U) << "scrolled rows are not repainted";
+}
+
+TEST_F(RendererTest, BottomRightCellNeverScrollsTheScreen) {
+  for (const bool safe : {true, false}) {
+    start(10, 3, RendererOptions{true, safe});
+    clear(0x07);
+    write(0, 2, u"0123456789", 0x2F);
+    cursor_ = Coord{0, 0};
+    draw();
+    EXPECT_TRUE(screen_->scrollback().empty()) << "last column safe: " << safe;
+    expect_screen_shows_cells();
+    EXPECT_EQ(screen_->at(9, 2).character, safe ? U'9' : U' ');
+  }
+}
+
+TEST_F(RendererTest, EveryCellIsOneColumnWide) {
+  struct Glyph {
+    char16_t unit;
+    char32_t shown;
+  };
+  const Glyph glyphs[] = {
+      {0x0000, U' '},      {0x0001, U'\u263A'}, {0x0007, U'\u2022'}, {0x000A, U'\u25D9'},
+      {0x000D, U'\u266A'}, {0x001B, U'\u2190'}, {0x007F, U'\u2302'}, {0x0085, U'\uFFFD'},
+      {0x00B7, U'\u00B7'}, {0x00E9, U'\u00E9'}, {0x4E00, U'\uFFFD'}, {0xD800, U'\uFFFD'},
+      {0x0301, U'\uFFFD'}, {0x20AC, U'\u20AC'},
+  };
+  start(static_cast<int>(std::size(glyphs)) + 1, 1);
+  int x = 0;
+  for (const Glyph& glyph : glyphs) {
+    EXPECT_EQ(display_code_point(glyph.unit), glyph.shown)
+        << std::hex << static_cast<int>(glyph.unit);
+    write(x++, 0, std::u16string(1, glyph.unit), 0x07);
+  }
+  write(x, 0, u"!", 0x07);
+  cursor_ = Coord{static_cast<std::int16_t>(x), 0};
+  draw();
+  expect_screen_shows_cells();
+  EXPECT_EQ(screen_->at(x, 0).character, U'!') << "the row stayed aligned";
+}
+
+TEST(OutputEncoder, EightBitCharsetsGetASubstituteForWhatTheyLack) {
+  const OutputEncoder latin1("ISO-8859-1");
+  std::string out;
+  latin1.append(out, U'\u00E9');
+  latin1.append(out, U'\u263A');
+  latin1.append(out, U'a');
+  EXPECT_EQ(out, "\xE9?a");
+}
+
+TEST_F(RendererTest, CursorVisibilityIsMirrored) {
+  start(10, 2);
+  cursor_visible_ = false;
+  draw();
+  EXPECT_FALSE(screen_->cursor_visible());
+  cursor_visible_ = true;
+  draw();
+  EXPECT_TRUE(screen_->cursor_visible());
+  std::string out;
+  renderer_->place_cursor(cursor_, cursor_visible_, out);
+  EXPECT_TRUE(out.empty()) << "no change, nothing sent";
+}
+
+TEST_F(RendererTest, ResetRepaintsEverythingWritten) {
+  start(20, 3);
+  write(3, 1, u"kept", 0x4E);
+  draw();
+  start(20, 3); // a fresh terminal, as after a resize or a stop
+  write(3, 1, u"kept", 0x4E);
+  draw();
+  expect_screen_shows_cells();
+}
+
+// Random frames in every terminal flavour: after each, the screen shows
+// exactly the console's cells, whatever moves and erases were chosen.
+TEST_F(RendererTest, RandomFramesAlwaysMatchTheConsole) {
+  std::mt19937 random(12345);
+  for (const RendererOptions options :
+       {RendererOptions{true, true}, RendererOptions{false, true}, RendererOptions{true, false},
+        RendererOptions{false, false}}) {
+    start(23, 7, options);
+    std::size_t scrolls = 0;
+    for (int frame = 0; frame < 300; ++frame) {
+      const int edits = static_cast<int>(random() % 12);
+      for (int edit = 0; edit < edits; ++edit) {
+        const auto attributes = static_cast<std::uint16_t>(random() % 256);
+        switch (random() % 6) {
+        case 0:
+          clear(attributes);
+          break;
+        case 1: {
+          std::string out;
+          renderer_->scroll_up(1, attributes, out);
+          screen_->feed(out);
+          scroll_cells(attributes);
+          ++scrolls;
+          break;
+        }
+        default: {
+          const int x = static_cast<int>(random() % columns_);
+          const int y = static_cast<int>(random() % rows_);
+          const int length = static_cast<int>(random() % (columns_ - x)) + 1;
+          std::u16string text;
+          for (int i = 0; i < length; ++i) {
+            text += static_cast<char16_t>(random() % 3 == 0 ? u' ' : u'A' + random() % 26);
+          }
+          write(x, y, text, attributes);
+        }
+        }
+      }
+      cursor_ = Coord{static_cast<std::int16_t>(random() % columns_),
+                      static_cast<std::int16_t>(random() % rows_)};
+      cursor_visible_ = random() % 4 != 0;
+      draw();
+      expect_screen_shows_cells();
+      ASSERT_EQ(screen_->scrollback().size(), scrolls) << "no scroll but the console's own";
+      if (HasFatalFailure()) {
+        return;
+      }
+    }
+  }
+}
+
+} // namespace
