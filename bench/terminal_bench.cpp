@@ -40,7 +40,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int columns = 80;
 constexpr int rows = 25;
-constexpr int quiet_ms = 200;       // silence that ends a screen
+constexpr int quiet_ms = 300;       // silence that ends a screen: longer than any pause
 constexpr int screen_cap_ms = 5000; // longest wait for one screen
 constexpr int idle_window_ms = 1000;
 constexpr const char* cursor_query = "\x1b[6n";
@@ -139,7 +139,7 @@ public:
   // (or until it ends); gives the bytes and the times of the first and last.
   ScreenCost read_screen(Clock::time_point since, int quiet = quiet_ms) {
     ScreenCost cost;
-    const long long writes_before = write_calls(pid_);
+    writes_before_ = write_calls(pid_);
     std::optional<Clock::time_point> first, last;
     for (;;) {
       const auto now = Clock::now();
@@ -168,11 +168,7 @@ public:
       cost.bytes += static_cast<double>(got);
       answer_queries(std::string(buffer, static_cast<size_t>(got)));
     }
-    if (!ended_) {
-      cost.writes = static_cast<double>(write_calls(pid_) - writes_before);
-    } else {
-      cost.writes = -1;
-    }
+    cost.writes = ended_ ? -1 : static_cast<double>(write_calls(pid_) - writes_before_);
     cost.first_byte_ms = first ? ms_between(since, *first) : -1;
     cost.last_byte_ms = last ? ms_between(since, *last) : -1;
     return cost;
@@ -214,21 +210,24 @@ public:
     }
   }
 
-  // Waits for the program's end; gives its exit status (-1 if killed).
-  int finish() {
+  // Waits for the program's end; gives its exit status (-1 if killed) and
+  // completes the last screen's write calls, read while the ended process is
+  // still a zombie whose counters /proc keeps.
+  int finish(ScreenCost& last_screen) {
     const auto start = Clock::now();
     while (!ended_ && ms_between(start, Clock::now()) < screen_cap_ms) {
       read_screen(Clock::now());
     }
-    int status = 0;
-    for (int i = 0; i < 500; ++i) {
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        reaped_ = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-      }
-      usleep(10000);
+    siginfo_t info{};
+    if (waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOWAIT) == 0) {
+      last_screen.writes = static_cast<double>(write_calls(pid_) - writes_before_);
     }
-    return -1;
+    int status = 0;
+    if (waitpid(pid_, &status, 0) != pid_) {
+      return -1;
+    }
+    reaped_ = true;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
 private:
@@ -247,6 +246,7 @@ private:
   bool ended_ = false;
   bool reaped_ = false;
   int queries_ = 0;
+  long long writes_before_ = 0;
   std::string tail_;
 };
 
@@ -307,7 +307,7 @@ std::optional<RunResult> run_once(const std::string& path, const std::vector<Ste
     const bool last = i + 1 == steps.size();
     ScreenCost cost = program.read_screen(since);
     if (last) {
-      result.exit_status = program.finish();
+      result.exit_status = program.finish(cost);
     }
     result.screens.push_back(cost);
     if (prompt_step && i == *prompt_step) {
@@ -470,7 +470,8 @@ int main(int argc, char** argv) {
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
   std::printf("terminal benchmark: %dx%d pseudo-terminal, TERM=xterm-256color, median of %d runs\n",
               columns, rows, runs);
-  std::printf("(a screen ends after %d ms without output; writes are the program's write calls)\n",
+  std::printf("(a screen ends after %d ms without output; writes are the program's write calls,\n"
+              " the first screen's including the cursor position query sent before it)\n",
               quiet_ms);
 
   const auto viewer =
