@@ -3,7 +3,7 @@
 # contents, its dependencies against what the programs really load, and the
 # programs unpacked from it into a scratch root.
 set -u
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 1
 . tests/package/lib.sh
 
 need dpkg-deb dpkg

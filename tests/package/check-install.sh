@@ -3,7 +3,7 @@
 # source, and checks that exactly the programs and their manual pages land
 # under the right prefix, unchanged.
 set -u
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 1
 . tests/package/lib.sh
 
 [ -f "$BUILD_DIR/CMakeCache.txt" ] || skip "no configured build in $BUILD_DIR"

@@ -3,7 +3,7 @@
 # about, whatis can read the NAME line, the page fits an 80-column terminal,
 # it has the sections a user looks for, and it carries the project's version.
 set -u
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 1
 . tests/package/lib.sh
 
 need groff groff-base

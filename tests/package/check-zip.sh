@@ -4,7 +4,7 @@
 # load nothing but the system's own DLLs and carry no debug data, and the
 # README in Windows line ends.
 set -u
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 1
 . tests/package/lib.sh
 
 command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 ||

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the package checks: failure counting, scratch folders, and the
 # tools a check needs (installed with apt-get when running as root).
 # Sourced from the top of the source tree; BUILD_DIR names the native build.

@@ -4,7 +4,7 @@
 # The checks are the scripts in tests/package; this suite fails when one of
 # them fails and skips when one cannot run here (a tool that is missing).
 set -u
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 1
 export BUILD_DIR="${BUILD_DIR:-build}"
 export WINDOWS_BUILD_DIR="${WINDOWS_BUILD_DIR:-build-windows}"
 
