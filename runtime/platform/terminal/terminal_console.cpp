@@ -7,7 +7,6 @@
 
 #include <fcntl.h>
 #include <langinfo.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -70,10 +69,11 @@ Handle handle_of(int fd) {
   return static_cast<Handle>(fd) + 1;
 }
 
-bool same_device(int a, int b) {
-  struct stat first {};
-  struct stat second {};
-  return ::fstat(a, &first) == 0 && ::fstat(b, &second) == 0 && first.st_rdev == second.st_rdev;
+// Whether `fd` is the process's controlling terminal (which /dev/tty reaches
+// without being the same device node).
+bool is_controlling_terminal(int fd) {
+  const pid_t session = ::tcgetsid(fd);
+  return session != -1 && session == ::getsid(0);
 }
 
 const char* program_name() {
@@ -457,7 +457,7 @@ bool TerminalConsole::is_input(Handle handle) {
     return false;
   }
   take_terminal();
-  return same_device(fd, tty_fd_);
+  return is_controlling_terminal(fd);
 }
 
 bool TerminalConsole::is_screen(Handle handle) {
@@ -493,7 +493,7 @@ bool TerminalConsole::set_console_mode(Handle console, std::uint32_t mode) {
   }
   if (fd == STDIN_FILENO || fd == tty_fd_) {
     take_terminal();
-    if (same_device(fd, tty_fd_)) {
+    if (fd == tty_fd_ || is_controlling_terminal(fd)) {
       input_mode_ = mode;
       processed_input_ = (mode & kEnableProcessedInput) != 0;
       if (held_) {
