@@ -35,10 +35,13 @@ if [ "${#missing[@]}" -gt 0 ]; then
   fi
 fi
 
-generator=$(command -v ninja >/dev/null && echo Ninja || echo "Unix Makefiles")
-if [ ! -f "$dir/CMakeCache.txt" ]; then
-  cmake -S . -B "$dir" -G "$generator" -DCMAKE_TOOLCHAIN_FILE="$toolchain" >/dev/null || exit 1
-fi
+# The build directory may have been made for the programs alone (make
+# windows, make package): the tests are switched on here in any case.
+generator=()
+[ -f "$dir/CMakeCache.txt" ] ||
+  generator=(-G "$(command -v ninja >/dev/null && echo Ninja || echo "Unix Makefiles")")
+cmake -S . -B "$dir" "${generator[@]}" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+  -DCOLORCONSOLE_TESTS=ON >/dev/null || exit 1
 cmake --build "$dir" || exit 1
 
 # Every program must stand alone: no DLL beyond the system's own.

@@ -187,9 +187,8 @@ public:
     return SetConsoleTextAttribute(native(console), attributes) != FALSE;
   }
 
-  bool fill_console_output_attribute(Handle console, std::uint16_t attributes,
-                                     std::uint32_t length, Coord start,
-                                     std::uint32_t& written) override {
+  bool fill_console_output_attribute(Handle console, std::uint16_t attributes, std::uint32_t length,
+                                     Coord start, std::uint32_t& written) override {
     DWORD native_written = 0;
     const bool filled = FillConsoleOutputAttribute(native(console), attributes, length,
                                                    to_native(start), &native_written) != FALSE;
@@ -224,7 +223,8 @@ public:
     return SetConsoleScreenBufferSize(native(console), to_native(size)) != FALSE;
   }
 
-  bool set_console_window_info(Handle console, bool absolute, const SmallRect& window_rect) override {
+  bool set_console_window_info(Handle console, bool absolute,
+                               const SmallRect& window_rect) override {
     const SMALL_RECT native_window = to_native(window_rect);
     return SetConsoleWindowInfo(native(console), absolute ? TRUE : FALSE, &native_window) != FALSE;
   }
@@ -326,6 +326,8 @@ BOOL WINAPI Win32Console::ctrl_trampoline(DWORD event) {
 
 } // namespace
 
-Platform& win32_platform() { return the_console(); }
+Platform& win32_platform() {
+  return the_console();
+}
 
 } // namespace platform

@@ -25,28 +25,46 @@ static_assert(sizeof(CHAR_INFO) == sizeof(CharInfo));
 static_assert(offsetof(CHAR_INFO, Char) == offsetof(CharInfo, character));
 static_assert(offsetof(CHAR_INFO, Attributes) == offsetof(CharInfo, attributes));
 
-inline const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
-inline wchar_t* wide(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
+inline const wchar_t* wide(const char16_t* text) {
+  return reinterpret_cast<const wchar_t*>(text);
+}
+inline wchar_t* wide(char16_t* text) {
+  return reinterpret_cast<wchar_t*>(text);
+}
 inline const char16_t* utf16(const wchar_t* text) {
   return reinterpret_cast<const char16_t*>(text);
 }
-inline char16_t* utf16(wchar_t* text) { return reinterpret_cast<char16_t*>(text); }
+inline char16_t* utf16(wchar_t* text) {
+  return reinterpret_cast<char16_t*>(text);
+}
 
 inline const CHAR_INFO* cells(const CharInfo* buffer) {
   return reinterpret_cast<const CHAR_INFO*>(buffer);
 }
-inline CHAR_INFO* cells(CharInfo* buffer) { return reinterpret_cast<CHAR_INFO*>(buffer); }
+inline CHAR_INFO* cells(CharInfo* buffer) {
+  return reinterpret_cast<CHAR_INFO*>(buffer);
+}
 
-inline HANDLE native(Handle handle) { return reinterpret_cast<HANDLE>(handle); }
-inline HWND window(Handle handle) { return reinterpret_cast<HWND>(handle); }
-inline HMENU menu(Handle handle) { return reinterpret_cast<HMENU>(handle); }
+inline HANDLE native(Handle handle) {
+  return reinterpret_cast<HANDLE>(handle);
+}
+inline HWND window(Handle handle) {
+  return reinterpret_cast<HWND>(handle);
+}
+inline HMENU menu(Handle handle) {
+  return reinterpret_cast<HMENU>(handle);
+}
 template <typename T>
 Handle handle(T* native_handle) {
   return reinterpret_cast<Handle>(native_handle);
 }
 
-inline COORD to_native(Coord coord) { return COORD{coord.x, coord.y}; }
-inline Coord from_native(COORD coord) { return Coord{coord.X, coord.Y}; }
+inline COORD to_native(Coord coord) {
+  return COORD{coord.x, coord.y};
+}
+inline Coord from_native(COORD coord) {
+  return Coord{coord.X, coord.Y};
+}
 
 inline SMALL_RECT to_native(const SmallRect& rect) {
   return SMALL_RECT{rect.left, rect.top, rect.right, rect.bottom};
@@ -121,8 +139,8 @@ inline StartupInfo from_native(const STARTUPINFOA& info) {
 }
 
 inline SystemTime from_native(const SYSTEMTIME& time) {
-  return SystemTime{time.wYear,   time.wMonth,  time.wDayOfWeek, time.wDay,
-                    time.wHour,   time.wMinute, time.wSecond,    time.wMilliseconds};
+  return SystemTime{time.wYear, time.wMonth,  time.wDayOfWeek, time.wDay,
+                    time.wHour, time.wMinute, time.wSecond,    time.wMilliseconds};
 }
 
 inline WindowRect from_native(const RECT& rect) {
