@@ -5,7 +5,7 @@ import unittest
 
 import screens
 from console_model import Console
-from cells import compare
+from cells import compare, plain_text
 from session import END_MARK, Session, program_path
 from tmux import wait_for_file
 
@@ -64,6 +64,30 @@ class ChartScreens(unittest.TestCase):
                     s.pane.wait_for_screen(con.rows, con.cursor(), what=f"chart at {width} columns")
                     s.pane.keys("q")
                     self.assertEqual(s.status(), 0)
+
+
+    def test_separators_are_encoded_for_the_locale(self):
+        # In the C locale the terminal gets ASCII only: the middle dot becomes
+        # one substitute character per cell and the layout stays the same.
+        con = expected_chart(80, 50)
+        with Session(program_path("colorchart"), 80, 50,
+                     preface=PREFACE + "; export LC_ALL=C LANG=C") as s:
+            s.pane.wait_until(lambda: "Any key to close." in plain_text(s.pane.screen()),
+                              "the chart")
+            rows = s.pane.screen()
+            substitute = None
+            for r, want in enumerate(con.rows):
+                for c, cell in enumerate(want):
+                    got = rows[r][c].ch
+                    if cell.ch == screens.DOT:
+                        self.assertTrue(len(got) == 1 and " " < got < "\x7f",
+                                        f"row {r + 1} col {c + 1}: {got!r} for the dot")
+                        substitute = substitute or got
+                        self.assertEqual(got, substitute, "one substitute for every dot")
+                    else:
+                        self.assertEqual(got, cell.ch, f"row {r + 1} col {c + 1}")
+            s.pane.keys("q")
+            self.assertEqual(s.status(), 0)
 
 
 class ChartClosingKey(unittest.TestCase):

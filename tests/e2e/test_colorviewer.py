@@ -137,6 +137,26 @@ class ViewerCycles(unittest.TestCase):
                     self.assertEqual(s.status(), 0)
 
 
+    def test_a_resized_terminal_is_used_from_the_next_cycle(self):
+        # Sizes are asked of the terminal at every question: after a resize
+        # the next cycle clears and lays out the new size (at 60 columns the
+        # instructions and separators wrap).
+        s, v = start_viewer(80, 25)
+        with s:
+            v.start_cycle("the first screen")
+            self.assertTrue(v.cycle(["1", "Enter"], 1, ["2", "Enter"], 2))
+            for width, height in ((60, 25), (100, 30)):
+                s.pane.tmux("resize-window", "-t", "e2e", "-x", str(width), "-y", str(height))
+                s.pane.wait_until(lambda: s.pane.info("pane_width") == str(width), "the resize")
+                s.pane.width, s.pane.height = width, height
+                v.con = Console(width, height)
+                v.send(["x"])
+                v.start_cycle(f"a cycle at {width}x{height}")
+                self.assertTrue(v.cycle(["9", "Enter"], 9, ["14", "Enter"], 14))
+            v.send(["Escape"])
+            self.assertEqual(s.status(), 0)
+
+
 class ViewerRedirected(unittest.TestCase):
     def test_stdin_from_dev_null_and_stdout_to_a_file(self):
         s, v = start_viewer(redirections='</dev/null >"$D/stdout"')
