@@ -60,6 +60,17 @@ class WineChart(unittest.TestCase):
             self.assertTrue(process_ended(pid), "colorchart did not end on a key after Ctrl+C")
 
 
+    def test_stdout_redirected_to_a_file(self):
+        # The screen is drawn through standard error, the console; the file
+        # stays empty.
+        con = expected_chart(80, 50)
+        with wine_session("colorchart", 80, 50, redirections='>"$D/stdout"') as s:
+            wait_for_screen(s.pane, con.rows, con.cursor(), what="the chart")
+            s.pane.keys("x")
+            self.assertEqual(s.status(), 0)
+            self.assertEqual(s.read("stdout"), "")
+
+
 class WineViewer(Viewer):
     def expect(self, what):
         wait_for_screen(self.s.pane, self.con.rows, self.con.cursor(), what=what)
@@ -74,8 +85,8 @@ class WineViewer(Viewer):
                 self.s.pane.tmux("send-keys", "-t", "e2e", "-l", "--", key)
 
 
-def start_viewer(width=80, height=25):
-    s = wine_session("colorviewer", width, height)
+def start_viewer(width=80, height=25, redirections=""):
+    s = wine_session("colorviewer", width, height, redirections)
     # The header written before the first cycle is cleared by that cycle at
     # once, so the screens start with the first cycle.
     return s, WineViewer(s, width, height)
@@ -122,6 +133,14 @@ class WineViewerCycles(unittest.TestCase):
                     v.start_cycle("the first screen")
                     self.assertTrue(v.cycle(["3", "Enter"], 3, ["12", "Enter"], 12))
                     kill_program(s)
+
+    def test_stdout_redirected_to_a_file(self):
+        s, v = start_viewer(redirections='>"$D/stdout"')
+        with s:
+            v.start_cycle("the first screen")
+            self.assertTrue(v.cycle(["6", "Enter"], 6, ["1", "Enter"], 1))
+            kill_program(s)
+            self.assertEqual(s.read("stdout"), "")
 
 
 if __name__ == "__main__":

@@ -21,6 +21,10 @@ tests deal with it:
   coloured background to light grey on black it leaves the old background on
   the terminal (the console's cells are right; only the drawing is stale).
   The tests avoid that pair of colours.
+- Wine's console reads its keys from the program's standard input when that
+  is the terminal; with standard input redirected no key reaches the console
+  input device, where Windows still delivers keys through "CONIN$". Only
+  standard output is redirected in the tests.
 - In a terminal, Ctrl+C under wine is the terminal's SIGINT to the whole
   foreground process group, which wine turns into a control event, even
   with the console's processed input switched off, where Windows delivers
@@ -83,8 +87,9 @@ class Launchers:
 LAUNCHERS = Launchers()
 
 
-def wine_session(name, width, height):
-    return Session(LAUNCHERS.path(name), width, height, preface=CLEAR_SCREEN)
+def wine_session(name, width, height, redirections=""):
+    return Session(LAUNCHERS.path(name), width, height, preface=CLEAR_SCREEN,
+                   redirections=redirections)
 
 
 def as_console_default(cell):
