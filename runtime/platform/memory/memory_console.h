@@ -99,13 +99,21 @@ public:
   ~MemoryConsole() override;
 
   // --- Script -------------------------------------------------------------
+  // Input is read from kConsoleInput, or kStdInput when it is the console.
+  // A peek on an empty queue finds nothing, until the queue has been empty
+  // with nothing scheduled for idle_limit_ms of virtual time since the last
+  // record arrived or was read: then it throws input_exhausted. A read waits
+  // as the console does: the clock runs on to the next scheduled record, or
+  // to the idle limit when there is none, and the run ends.
   void push_record(const InputRecord& record);
   // A record that arrives when the virtual clock reaches `clock_ms`.
   void push_record_at(std::uint64_t clock_ms, const InputRecord& record);
   // A key-down followed by its key-up.
   void press(const KeyEvent& key_down);
   // One key per unit, with its US-layout scan code where it has one; '\r' is
-  // Enter, '\b' Backspace, '\t' Tab, u'\x1b' Esc.
+  // Enter, '\n' Ctrl+Enter, '\b' Backspace, '\t' Tab, u'\x1b' Esc, other C0
+  // codes Ctrl with their letter; a unit with no key of its own has scan
+  // and virtual-key code 0.
   void type(std::u16string_view text);
   // Keys that type nothing: scan code with character U+0000.
   void press_scan(std::uint16_t scan_code, std::uint32_t control_key_state = 0);
