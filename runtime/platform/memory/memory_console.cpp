@@ -106,7 +106,11 @@ MemoryConsole::~MemoryConsole() {
 }
 
 void MemoryConsole::log(std::string_view name) {
-  ++call_counts_[std::string(name)];
+  auto counted = call_counts_.find(name);
+  if (counted == call_counts_.end()) {
+    counted = call_counts_.emplace(std::string(name), 0).first;
+  }
+  ++counted->second;
   if (is_polling_call(name)) {
     for (auto it = calls_.rbegin(); it != calls_.rend() && is_polling_call(*it); ++it) {
       if (*it == name) {
