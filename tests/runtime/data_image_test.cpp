@@ -81,7 +81,7 @@ struct Seen {
 };
 Seen g_seen;
 
-std::int32_t inspecting_main(platform::Handle, platform::Handle, const char16_t*, std::int32_t) {
+std::int32_t checking_main(platform::Handle, platform::Handle, const char16_t*, std::int32_t) {
   RuntimeFrame frame;
   g_seen.section = runtime_state().data_section;
   g_seen.descriptor = runtime_state().image_descriptor;
@@ -95,7 +95,7 @@ TEST(DataImageStartUp, ZeroFillAreaIsClearedAfterTheImageMoved) {
   const std::vector<std::uint8_t> stored = section_with_image(0x50, f);
   ProgramDefinition program;
   program.data_section = stored;
-  program.main = inspecting_main;
+  program.main = checking_main;
   MemoryConsole console;
   g_seen = Seen{};
   run_program(console, program);
