@@ -51,6 +51,7 @@ Handle take_console(Platform& console, bool input_mode_zero = true) {
     }
   }
   console.exit_process(200);
+  ::_exit(200); // not reached: exit_process ends the process
 }
 
 class PseudoTerminal {

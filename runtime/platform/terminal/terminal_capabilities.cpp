@@ -2,7 +2,9 @@
 
 #include <term.h>
 
+#include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "runtime/platform/terminal/key_records.h"
 
@@ -62,6 +64,18 @@ void add_key(std::vector<KeyBinding>& keys, const std::string& bytes, const KeyE
   }
 }
 
+// tmux erases with the current background colour, although its terminfo
+// entries (tmux*, and screen* as it used to call itself) do not say so, so
+// that they also suit outer terminals that do not.
+bool erases_in_background_colour() {
+  const char* term = std::getenv("TERM");
+  if (term == nullptr) {
+    return false;
+  }
+  const std::string_view name = term;
+  return name.starts_with("tmux") || (name.starts_with("screen") && std::getenv("TMUX") != nullptr);
+}
+
 } // namespace
 
 TerminalCapabilities load_terminal_capabilities(int fd) {
@@ -84,7 +98,7 @@ TerminalCapabilities load_terminal_capabilities(int fd) {
   shift_tab.control_key_state |= kShiftPressed;
   add_key(capabilities.keys, string_capability("kcbt"), shift_tab);
 
-  capabilities.background_color_erase = flag_capability("bce");
+  capabilities.background_color_erase = flag_capability("bce") || erases_in_background_colour();
   capabilities.last_column_safe = !flag_capability("am") || flag_capability("xenl");
   del_curterm(cur_term);
   return capabilities;
