@@ -22,12 +22,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
+#include <iostream>
 #include <optional>
 #include <poll.h>
 #include <sstream>
@@ -109,12 +111,16 @@ public:
       setenv("TERM", "xterm-256color", 1);
       setenv("LANG", "C.UTF-8", 1);
       setenv("LC_ALL", "C.UTF-8", 1);
-      execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
+      std::string program = path;
+      std::array<char*, 2> arguments{program.data(), nullptr};
+      execv(program.c_str(), arguments.data());
       _exit(127);
     }
   }
   PtyProgram(const PtyProgram&) = delete;
   PtyProgram& operator=(const PtyProgram&) = delete;
+  PtyProgram(PtyProgram&&) = delete;
+  PtyProgram& operator=(PtyProgram&&) = delete;
   ~PtyProgram() {
     if (pid_ > 0 && !reaped_) {
       kill(pid_, SIGKILL);
@@ -125,13 +131,12 @@ public:
     }
   }
 
-  bool ok() const { return pid_ > 0 && master_ >= 0; }
-  pid_t pid() const { return pid_; }
-  int queries() const { return queries_; }
+  [[nodiscard]] bool ok() const { return pid_ > 0 && master_ >= 0; }
+  [[nodiscard]] int queries() const { return queries_; }
 
   void send(const std::string& keys) const {
     if (write(master_, keys.data(), keys.size()) < 0) {
-      std::perror("write to the pseudo-terminal");
+      std::cerr << "write to the pseudo-terminal failed\n";
     }
   }
 
@@ -140,7 +145,8 @@ public:
   ScreenCost read_screen(Clock::time_point since, int quiet = quiet_ms) {
     ScreenCost cost;
     writes_before_ = write_calls(pid_);
-    std::optional<Clock::time_point> first, last;
+    std::optional<Clock::time_point> first;
+    std::optional<Clock::time_point> last;
     for (;;) {
       const auto now = Clock::now();
       if (ms_between(since, now) > screen_cap_ms) {
@@ -154,8 +160,7 @@ public:
       if (ready <= 0) {
         continue;
       }
-      char buffer[65536];
-      const ssize_t got = read(master_, buffer, sizeof buffer);
+      const ssize_t got = read(master_, buffer_.data(), buffer_.size());
       if (got <= 0) {
         ended_ = true; // EIO: the slave side is closed, the program has ended
         break;
@@ -166,7 +171,7 @@ public:
       }
       last = at;
       cost.bytes += static_cast<double>(got);
-      answer_queries(std::string(buffer, static_cast<size_t>(got)));
+      answer_queries(std::string(buffer_.data(), static_cast<size_t>(got)));
     }
     cost.writes = ended_ ? -1 : static_cast<double>(write_calls(pid_) - writes_before_);
     cost.first_byte_ms = first ? ms_between(since, *first) : -1;
@@ -200,13 +205,12 @@ public:
       if (poll(&fd, 1, left) <= 0) {
         continue;
       }
-      char buffer[65536];
-      const ssize_t got = read(master_, buffer, sizeof buffer);
+      const ssize_t got = read(master_, buffer_.data(), buffer_.size());
       if (got <= 0) {
         ended_ = true;
         return;
       }
-      answer_queries(std::string(buffer, static_cast<size_t>(got)));
+      answer_queries(std::string(buffer_.data(), static_cast<size_t>(got)));
     }
   }
 
@@ -248,6 +252,7 @@ private:
   int queries_ = 0;
   long long writes_before_ = 0;
   std::string tail_;
+  std::array<char, 65536> buffer_{};
 };
 
 // One step of a session: keys to type, and whether its screen is reported.
@@ -327,7 +332,7 @@ double median(std::vector<double> values) {
   }
   std::sort(values.begin(), values.end());
   const size_t mid = values.size() / 2;
-  return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+  return values.size() % 2 == 1 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
 // Medians of every figure over the runs.
@@ -342,6 +347,7 @@ struct Summary {
 template <typename Field>
 double median_of(const std::vector<RunResult>& runs, Field field) {
   std::vector<double> values;
+  values.reserve(runs.size());
   for (const RunResult& run : runs) {
     values.push_back(field(run));
   }
@@ -393,86 +399,94 @@ std::optional<Summary> measure(const std::string& path, const std::vector<Step>&
 std::string statuses(const std::vector<int>& codes) {
   std::ostringstream out;
   for (size_t i = 0; i < codes.size(); ++i) {
-    out << (i ? "," : "") << codes[i];
+    out << (i > 0 ? "," : "") << codes[i];
   }
   return out.str();
 }
 
+std::string fixed(double value, int decimals) {
+  std::ostringstream out;
+  out << std::fixed << std::setprecision(decimals) << value;
+  return out.str();
+}
+
 std::string ratio(double ours, double theirs) {
-  if (theirs <= 0) {
-    return "-";
-  }
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2f", ours / theirs);
-  return text;
+  return theirs > 0 ? fixed(ours / theirs, 2) : "-";
+}
+
+// One row of the screen table: name, bytes and writes, then the yardstick's.
+void print_screen_row(const std::string& name, const std::string& bytes, const std::string& writes,
+                      const std::string& their_bytes, const std::string& their_writes,
+                      const std::string& bytes_ratio) {
+  std::cout << "  " << std::left << std::setw(36) << name << std::right << std::setw(9) << bytes
+            << std::setw(8) << writes << " |" << std::setw(9) << their_bytes << std::setw(8)
+            << their_writes << " | " << bytes_ratio << "\n";
+}
+
+std::string idle_figures(const IdleCost& idle) {
+  return fixed(idle.cpu_percent, 3) + "% CPU, " + fixed(idle.wakeups_per_second, 0) + " wake-ups/s";
 }
 
 void print_viewer(const Summary& ours, const std::optional<Summary>& theirs) {
-  std::printf("\ncolorviewer%s\n", theirs ? " against ncurses_screens (same keys)" : "");
-  std::printf("  %-36s %8s %7s | %8s %7s | %s\n", "screen", "bytes", "writes", "ncurses", "writes",
-              "bytes ratio");
+  std::cout << "\ncolorviewer" << (theirs ? " against ncurses_screens (same keys)" : "") << "\n";
+  print_screen_row("screen", "bytes", "writes", "ncurses", "writes", "bytes ratio");
   for (size_t i = 0; i < viewer_steps.size(); ++i) {
     if (!viewer_steps[i].reported) {
       continue;
     }
     const ScreenCost& o = ours.screens[i];
-    if (theirs) {
-      const ScreenCost& t = theirs->screens[i];
-      std::printf("  %-36s %8.0f %7.0f | %8.0f %7.0f | %s\n", viewer_steps[i].name, o.bytes,
-                  o.writes, t.bytes, t.writes, ratio(o.bytes, t.bytes).c_str());
-    } else {
-      std::printf("  %-36s %8.0f %7.0f |\n", viewer_steps[i].name, o.bytes, o.writes);
-    }
+    const ScreenCost t = theirs ? theirs->screens[i] : ScreenCost{};
+    print_screen_row(viewer_steps[i].name, fixed(o.bytes, 0), fixed(o.writes, 0),
+                     theirs ? fixed(t.bytes, 0) : "-", theirs ? fixed(t.writes, 0) : "-",
+                     theirs ? ratio(o.bytes, t.bytes) : "-");
   }
   const ScreenCost& first = ours.screens[0];
-  std::printf("  start to first byte: %.2f ms", first.first_byte_ms);
+  std::cout << "  start to first byte: " << fixed(first.first_byte_ms, 2) << " ms";
   if (theirs) {
-    std::printf(" (ncurses %.2f ms, ratio %s)", theirs->screens[0].first_byte_ms,
-                ratio(first.first_byte_ms, theirs->screens[0].first_byte_ms).c_str());
+    std::cout << " (ncurses " << fixed(theirs->screens[0].first_byte_ms, 2) << " ms, ratio "
+              << ratio(first.first_byte_ms, theirs->screens[0].first_byte_ms) << ")";
   }
-  std::printf("\n  start to quiet first screen: %.2f ms", first.last_byte_ms);
+  std::cout << "\n  start to quiet first screen: " << fixed(first.last_byte_ms, 2) << " ms";
   if (theirs) {
-    std::printf(" (ncurses %.2f ms)", theirs->screens[0].last_byte_ms);
+    std::cout << " (ncurses " << fixed(theirs->screens[0].last_byte_ms, 2) << " ms)";
   }
-  std::printf("\n  waiting at the prompt (line input): %.3f%% CPU, %.0f wake-ups/s",
-              ours.at_prompt.cpu_percent, ours.at_prompt.wakeups_per_second);
+  std::cout << "\n  waiting at the prompt (line input): " << idle_figures(ours.at_prompt);
   if (theirs) {
-    std::printf(" (ncurses %.3f%%, %.0f/s)", theirs->at_prompt.cpu_percent,
-                theirs->at_prompt.wakeups_per_second);
+    std::cout << " (ncurses " << idle_figures(theirs->at_prompt) << ")";
   }
-  std::printf("\n  waiting for the closing key: %.3f%% CPU, %.0f wake-ups/s",
-              ours.at_key.cpu_percent, ours.at_key.wakeups_per_second);
+  std::cout << "\n  waiting for the closing key: " << idle_figures(ours.at_key);
   if (theirs) {
-    std::printf(" (ncurses %.3f%%, %.0f/s)", theirs->at_key.cpu_percent,
-                theirs->at_key.wakeups_per_second);
+    std::cout << " (ncurses " << idle_figures(theirs->at_key) << ")";
   }
-  std::printf("\n  exit statuses: %s; cursor queries answered per run: at most %d\n",
-              statuses(ours.exit_statuses).c_str(), ours.max_queries);
+  std::cout << "\n  exit statuses: " << statuses(ours.exit_statuses)
+            << "; cursor queries answered per run: at most " << ours.max_queries << "\n";
 }
 
 void print_chart(const Summary& s) {
-  std::printf("\ncolorchart\n");
-  std::printf("  whole chart: %.0f bytes in %.0f writes\n", s.screens[0].bytes,
-              s.screens[0].writes);
-  std::printf("  end after the key: %.0f bytes\n", s.screens[1].bytes);
-  std::printf("  start to first byte: %.2f ms; start to quiet chart: %.2f ms\n",
-              s.screens[0].first_byte_ms, s.screens[0].last_byte_ms);
-  std::printf("  waiting for the closing key: %.3f%% CPU, %.0f wake-ups/s\n", s.at_key.cpu_percent,
-              s.at_key.wakeups_per_second);
-  std::printf("  exit statuses: %s; cursor queries answered per run: at most %d\n",
-              statuses(s.exit_statuses).c_str(), s.max_queries);
+  std::cout << "\ncolorchart\n"
+            << "  whole chart: " << fixed(s.screens[0].bytes, 0) << " bytes in "
+            << fixed(s.screens[0].writes, 0) << " writes\n"
+            << "  end after the key: " << fixed(s.screens[1].bytes, 0) << " bytes in "
+            << fixed(s.screens[1].writes, 0) << " writes\n"
+            << "  start to first byte: " << fixed(s.screens[0].first_byte_ms, 2)
+            << " ms; start to quiet chart: " << fixed(s.screens[0].last_byte_ms, 2) << " ms\n"
+            << "  waiting for the closing key: " << idle_figures(s.at_key) << "\n"
+            << "  exit statuses: " << statuses(s.exit_statuses)
+            << "; cursor queries answered per run: at most " << s.max_queries << "\n";
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-  const std::string bin = argc > 1 ? argv[1] : "build/bin";
-  const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
-  std::printf("terminal benchmark: %dx%d pseudo-terminal, TERM=xterm-256color, median of %d runs\n",
-              columns, rows, runs);
-  std::printf("(a screen ends after %d ms without output; writes are the program's write calls,\n"
-              " the first screen's including the cursor position query sent before it)\n",
-              quiet_ms);
+  const std::vector<std::string> args(argv, argv + argc);
+  const std::string bin = args.size() > 1 ? args[1] : "build/bin";
+  const int runs = args.size() > 2 ? std::max(1, std::atoi(args[2].c_str())) : 7;
+  std::cout << "terminal benchmark: " << columns << "x" << rows
+            << " pseudo-terminal, TERM=xterm-256color, median of " << runs << " runs\n"
+            << "(a screen ends after " << quiet_ms
+            << " ms without output; writes are the program's write calls,\n"
+            << " the first screen's including the cursor position query sent before it)\n"
+            << std::flush;
 
   const auto viewer =
       measure(bin + "/colorviewer", viewer_steps, viewer_prompt_step, viewer_closing_step, runs);
@@ -482,17 +496,17 @@ int main(int argc, char** argv) {
       measure(bin + "/colorchart", chart_steps, std::nullopt, chart_closing_step, runs);
 
   if (!yardstick) {
-    std::printf("\nncurses_screens is not built (ncurses development files missing): no ratios\n");
+    std::cout << "\nncurses_screens is not built (ncurses development files missing): no ratios\n";
   }
   if (viewer) {
     print_viewer(*viewer, yardstick);
   } else {
-    std::printf("\ncolorviewer is not built\n");
+    std::cout << "\ncolorviewer is not built\n";
   }
   if (chart) {
     print_chart(*chart);
   } else {
-    std::printf("\ncolorchart is not built\n");
+    std::cout << "\ncolorchart is not built\n";
   }
   return viewer && chart ? 0 : 1;
 }
