@@ -45,6 +45,9 @@ inline CHAR_INFO* cells(CharInfo* buffer) {
   return reinterpret_cast<CHAR_INFO*>(buffer);
 }
 
+// Handles travel through the interface as integers; Windows takes them as
+// pointers again.
+// NOLINTBEGIN(performance-no-int-to-ptr)
 inline HANDLE native(Handle handle) {
   return reinterpret_cast<HANDLE>(handle);
 }
@@ -54,6 +57,7 @@ inline HWND window(Handle handle) {
 inline HMENU menu(Handle handle) {
   return reinterpret_cast<HMENU>(handle);
 }
+// NOLINTEND(performance-no-int-to-ptr)
 template <typename T>
 Handle handle(T* native_handle) {
   return reinterpret_cast<Handle>(native_handle);
@@ -75,7 +79,9 @@ inline SmallRect from_native(const SMALL_RECT& rect) {
 
 inline CHAR_INFO to_native(const CharInfo& cell) {
   CHAR_INFO native_cell{};
-  native_cell.Char.UnicodeChar = static_cast<wchar_t>(cell.character);
+  // The union of the 8-bit and UTF-16 character: cells are written as UTF-16.
+  native_cell.Char.UnicodeChar = // NOLINT(cppcoreguidelines-pro-type-union-access)
+      static_cast<wchar_t>(cell.character);
   native_cell.Attributes = cell.attributes;
   return native_cell;
 }
@@ -103,12 +109,15 @@ inline InputRecord from_native(const INPUT_RECORD& record) {
   InputRecord result;
   result.event_type = record.EventType;
   if (record.EventType == KEY_EVENT) {
-    const KEY_EVENT_RECORD& key = record.Event.KeyEvent;
+    // The event type says which member of the union is there.
+    const KEY_EVENT_RECORD& key =
+        record.Event.KeyEvent; // NOLINT(cppcoreguidelines-pro-type-union-access)
     result.key.key_down = static_cast<std::int32_t>(key.bKeyDown);
     result.key.repeat_count = key.wRepeatCount;
     result.key.virtual_key_code = key.wVirtualKeyCode;
     result.key.virtual_scan_code = key.wVirtualScanCode;
-    result.key.character = static_cast<char16_t>(key.uChar.UnicodeChar);
+    result.key.character = static_cast<char16_t>(
+        key.uChar.UnicodeChar); // NOLINT(cppcoreguidelines-pro-type-union-access)
     result.key.control_key_state = static_cast<std::uint32_t>(key.dwControlKeyState);
   }
   return result;
