@@ -151,6 +151,11 @@ class Expect:
     attr: int | None = None
 
 
+# A character the terminal cannot show in one column (a wide character, for
+# one) is drawn as some one-column substitute; which one is not prescribed.
+SUBSTITUTE = "\0substitute"
+
+
 # Blank cells that the program never wrote may show as default or as black:
 # either is a correct rendering of "nothing written here".
 UNWRITTEN_BACKGROUNDS = (None, 0)
@@ -165,13 +170,19 @@ def cell_difference(expected, actual):
     program never wrote must be in default colours (blank cells: default or
     black background); no cell may carry bold, reverse or other attributes.
     """
-    if expected.ch != actual.ch:
+    if expected.ch == SUBSTITUTE:
+        if not actual.reported or len(actual.ch) != 1 or actual.ch == " " \
+                or char_width(actual.ch) != 1:
+            return f"one-column substitute expected, got {actual.ch!r}"
+    elif expected.ch != actual.ch:
         return f"char {expected.ch!r} != {actual.ch!r}"
     if not actual.reported:
         return None
     if actual.flags:
         return f"unexpected attributes {sorted(actual.flags)}"
     blank = expected.ch == " "
+    if expected.ch == SUBSTITUTE:
+        expected = Expect("?", expected.attr)
     if expected.attr is None:
         if blank:
             return None if actual.bg in UNWRITTEN_BACKGROUNDS else f"unwritten blank has bg {actual.bg}"
@@ -207,4 +218,5 @@ def plain_text(rows):
 
 
 def expected_text(rows):
-    return "\n".join(f"{i + 1:3}|" + "".join(e.ch for e in row).rstrip() for i, row in enumerate(rows))
+    return "\n".join(f"{i + 1:3}|" + "".join("?" if e.ch == SUBSTITUTE else e.ch for e in row).rstrip()
+                     for i, row in enumerate(rows))

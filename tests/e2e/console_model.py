@@ -8,7 +8,7 @@ order without touching characters. The expected screens of the tests are the
 programs' call sequences replayed through it.
 """
 
-from cells import Expect
+from cells import SUBSTITUTE, Expect, char_width
 
 BLANK = Expect()
 
@@ -54,7 +54,8 @@ class Console:
             if self.pending_scroll:
                 self.pending_scroll = False
                 self.scroll_up()
-            self.rows[self.y][self.x] = Expect(ch, self.attr)
+            shown = ch if char_width(ch) == 1 else SUBSTITUTE
+            self.rows[self.y][self.x] = Expect(shown, self.attr)
             self.x += 1
             if self.x == self.w:
                 self.x = 0

@@ -4,7 +4,7 @@ produces."""
 
 import unittest
 
-from cells import Cell, Expect, ansi_colour, cell_difference, parse_capture
+from cells import SUBSTITUTE, Cell, Expect, ansi_colour, cell_difference, parse_capture
 
 
 class ColourSwap(unittest.TestCase):
@@ -49,6 +49,9 @@ class CellRules(unittest.TestCase):
         (Expect("a", None), Cell("a", 7, 0), True),
         (Expect(" ", None), Cell(" ", 7, 0), False),      # never written: default or black
         (Expect(" ", None), Cell(" ", 7, 4), True),
+        (Expect(SUBSTITUTE, 0x07), Cell("?", 7, 0), False),  # any one-column character
+        (Expect(SUBSTITUTE, 0x07), Cell("\u4e2d", 7, 0), True),
+        (Expect(SUBSTITUTE, 0x07), Cell(" ", 7, 0), True),
     ]
 
     def test_cells_compare_by_what_is_visible(self):

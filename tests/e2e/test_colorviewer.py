@@ -95,6 +95,9 @@ CYCLES = [
     (["-1", "Enter"], "digits", None, None, ["z"]),
     (["5", "Enter"], 5, ["16", "Enter"], "range", ["z"]),
     (["9" * 20, "Enter"], "range", None, None, ["z"]),
+    # typed text is decoded from UTF-8; a wide character takes one cell
+    (["1\u00e9", "Enter"], "digits", None, None, ["z"]),
+    (["1\u4e2d2", "Enter"], "digits", None, None, ["z"]),
     # an entry long enough to wrap onto the next row is still accepted
     (["0" * 60 + "14", "Enter"], 14, ["9", "Enter"], 9, ["z"]),
     # Ctrl+C is a key like any other at the closing prompt
