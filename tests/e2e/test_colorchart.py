@@ -54,6 +54,19 @@ class ChartScreens(unittest.TestCase):
                          "scrollback: " + "\n".join("".join(c.ch for c in r) for r in history))
         self.assertEqual(compare(expected, history), [])
 
+    def test_chart_starts_where_the_shell_left_the_cursor(self):
+        # The cursor is asked of the terminal at start-up: after a prompt
+        # without a line end the header begins right behind it.
+        con = Console(80, 50)
+        con.shell_lines("line one")
+        con.shell_write("prompt> ")
+        screens.chart(con)
+        with Session(program_path("colorchart"), 80, 50,
+                     preface="printf 'line one\\nprompt> '") as s:
+            s.pane.wait_for_screen(con.rows, con.cursor(), what="the chart after a prompt")
+            s.pane.keys("q")
+            self.assertEqual(s.status(), 0)
+
     def test_chart_on_a_narrow_screen_wraps_the_right_bars(self):
         # Narrower than 64 columns: a right entry's 31-cell band continues on
         # the next row; narrower than 34, right entries overwrite left ones.
