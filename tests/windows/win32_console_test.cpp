@@ -479,11 +479,17 @@ std::int32_t record_ctrl_event(std::uint32_t event) {
   return 1;
 }
 
+std::int32_t never_registered(std::uint32_t /*event*/) {
+  return 0;
+}
+
 TEST_F(Win32Console, ControlEventsReachTheHandlerThroughTheTrampoline) {
   if (!own_console()) {
     GTEST_SKIP() << "the console is shared: a control event would reach other processes";
   }
   ASSERT_TRUE(win32().set_console_ctrl_handler(&record_ctrl_event, true));
+  // Removing a handler that was never added changes nothing.
+  EXPECT_FALSE(win32().set_console_ctrl_handler(&never_registered, false));
   // Reported handled, so the process goes on after the event. (Wine raises
   // Ctrl+C on a console but not Ctrl+Break.)
   ASSERT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));

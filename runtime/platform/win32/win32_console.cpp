@@ -87,10 +87,13 @@ public:
       ctrl_handler_.store(handler);
       return SetConsoleCtrlHandler(&ctrl_trampoline, TRUE) != FALSE;
     }
-    const bool removed = SetConsoleCtrlHandler(&ctrl_trampoline, FALSE) != FALSE;
+    // Removing a handler that is not registered fails, as on Windows, and
+    // leaves the registered one in place.
     CtrlHandler expected = handler;
-    ctrl_handler_.compare_exchange_strong(expected, nullptr);
-    return removed;
+    if (!ctrl_handler_.compare_exchange_strong(expected, nullptr)) {
+      return false;
+    }
+    return SetConsoleCtrlHandler(&ctrl_trampoline, FALSE) != FALSE;
   }
 
   // --- Console window --------------------------------------------------------
