@@ -682,6 +682,10 @@ bool TerminalConsole::set_console_cursor_info(Handle console, const CursorInfo& 
 
 // Draws what changed and writes everything collected with one write.
 void TerminalConsole::flush() {
+  if (model_ && output_fd_ >= 0) {
+    // A resize while the program waits for a key repaints at once.
+    follow_terminal_size();
+  }
   if (model_ && renderer_ && model_->changed()) {
     renderer_->render(model_->cells(), out_);
     renderer_->place_cursor(model_->cursor(), model_->cursor_info.visible != 0, out_);
