@@ -1,6 +1,7 @@
 """colorviewer in a real terminal: cycles with accepted and failed entries,
 closing keys, Esc, redirected standard streams."""
 
+import subprocess
 import unittest
 
 import screens
@@ -68,6 +69,13 @@ class Viewer:
         screens.viewer_demonstration(self.con, fg, bg)
         self.expect(f"the demonstration of {fg} on {bg}")
         return True
+
+
+def pty_size(pane):
+    """The size of the pane's pseudo-terminal as "rows columns"."""
+    result = subprocess.run(["stty", "size", "-F", pane.info("pane_tty")], capture_output=True,
+                            text=True, timeout=10)
+    return result.stdout.strip()
 
 
 def start_viewer(width=80, height=25, redirections=""):
@@ -150,7 +158,9 @@ class ViewerCycles(unittest.TestCase):
             self.assertTrue(v.cycle(["1", "Enter"], 1, ["2", "Enter"], 2))
             for width, height in ((60, 25), (100, 30)):
                 s.pane.tmux("resize-window", "-t", "e2e", "-x", str(width), "-y", str(height))
-                s.pane.wait_until(lambda: s.pane.info("pane_width") == str(width), "the resize")
+                # tmux reports the new pane size before it resizes the
+                # pseudo-terminal; the program can only see the latter.
+                s.pane.wait_until(lambda: pty_size(s.pane) == f"{height} {width}", "the resize")
                 s.pane.width, s.pane.height = width, height
                 v.con = Console(width, height)
                 v.send(["x"])
