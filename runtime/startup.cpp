@@ -218,7 +218,7 @@ std::u16string read_console_title(platform::Platform& platform) {
     const auto size = static_cast<std::uint32_t>(buffer.size());
     const std::uint32_t read = platform.get_console_title(buffer.data(), size);
     if (read < size - 1 || size >= kLongestTitleUnits) {
-      return std::u16string(buffer.data(), std::min<std::size_t>(read, size - 1));
+      return {buffer.data(), std::min<std::size_t>(read, size - 1)};
     }
     buffer.assign(std::size_t{size} * 2, u'\0');
   }

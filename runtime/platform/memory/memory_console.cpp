@@ -4,9 +4,9 @@
 #include "runtime/platform/memory/memory_console.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <new>
 
 namespace platform {
 
@@ -94,16 +94,9 @@ MemoryConsole::MemoryConsole(Config config)
   modes_[kStdOutput] = kDefaultOutputMode;
 }
 
-MemoryConsole::~MemoryConsole() {
-  // What the runtime under test leaked is counted by the tests; the memory
-  // itself goes back here.
-  for (void* block : global_blocks_) {
-    std::free(block);
-  }
-  for (void* handle : strings_) {
-    std::free(static_cast<char*>(handle) - 4);
-  }
-}
+// Whatever the runtime under test leaked is counted by the tests and
+// released with the console.
+MemoryConsole::~MemoryConsole() = default;
 
 void MemoryConsole::log(std::string_view name) {
   auto counted = call_counts_.find(name);
@@ -258,11 +251,12 @@ void* MemoryConsole::global_alloc_zeroed(std::size_t bytes) {
   if (failures_.global_allocs_left > 0) {
     --failures_.global_allocs_left;
   }
-  void* block = std::calloc(1, std::max<std::size_t>(bytes, 1));
-  if (block != nullptr) {
-    global_blocks_.insert(block);
+  Block block(new (std::nothrow) unsigned char[std::max<std::size_t>(bytes, 1)]());
+  void* address = block.get();
+  if (address != nullptr) {
+    global_blocks_.emplace(address, std::move(block));
   }
-  return block;
+  return address;
 }
 
 void* MemoryConsole::global_free(void* block) {
@@ -273,7 +267,6 @@ void* MemoryConsole::global_free(void* block) {
   if (failures_.global_free || global_blocks_.erase(block) == 0) {
     return block;
   }
-  std::free(block);
   return nullptr;
 }
 

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -299,8 +300,11 @@ private:
   std::optional<std::uint32_t> exit_code_;
   int beeps_ = 0;
   int com_depth_ = 0;
-  std::set<void*> global_blocks_;
-  std::set<void*> strings_;
+  // Blocks given out, by the pointer the caller holds (for a string, its
+  // data, 4 bytes into the block).
+  using Block = std::unique_ptr<unsigned char[]>;
+  std::map<void*, Block> global_blocks_;
+  std::map<void*, Block> strings_;
   std::map<std::uint32_t, void*> tls_slots_;
   std::uint32_t next_tls_index_ = 1;
   Failures failures_;

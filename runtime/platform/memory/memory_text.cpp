@@ -1,9 +1,9 @@
 // The memory console's text services: conversions through code page 1252 and
 // UTF-8 (65001), and automation strings.
 #include <array>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <string>
 
 #include "runtime/platform/memory/memory_console.h"
@@ -245,15 +245,16 @@ void* MemoryConsole::allocate_string_block(std::uint32_t bytes) {
   if (failures_.string_allocs_left > 0) {
     --failures_.string_allocs_left;
   }
-  auto* block = static_cast<unsigned char*>(std::malloc(std::size_t{bytes} + 6));
-  if (block == nullptr) {
+  // The byte count, the data, and a zero unit.
+  Block block(new (std::nothrow) unsigned char[std::size_t{bytes} + 6]);
+  if (!block) {
     return nullptr;
   }
-  std::memcpy(block, &bytes, 4);
+  std::memcpy(block.get(), &bytes, 4);
   block[4 + std::size_t{bytes}] = 0;
   block[5 + std::size_t{bytes}] = 0;
-  void* handle = block + 4;
-  strings_.insert(handle);
+  void* handle = block.get() + 4;
+  strings_.emplace(handle, std::move(block));
   return handle;
 }
 
@@ -280,10 +281,9 @@ char* MemoryConsole::sys_alloc_string_byte_len(const char* source, std::uint32_t
 
 void MemoryConsole::sys_free_string(void* string) {
   log("SysFreeString");
-  if (string == nullptr || strings_.erase(string) == 0) {
-    return;
+  if (string != nullptr) {
+    strings_.erase(string);
   }
-  std::free(static_cast<char*>(string) - 4);
 }
 
 } // namespace platform
