@@ -47,6 +47,7 @@ class Pane:
         self.tmux("new-session", "-d", "-x", str(width), "-y", str(height), "-s", "e2e",
                   f"env -i {env_words} {command}")
         self.tmux("set-option", "-g", "history-limit", "1000")
+        self.socket_path = self.info("socket_path")
 
     # --- plumbing ---------------------------------------------------------
     def tmux(self, *args, check=True):
@@ -60,6 +61,11 @@ class Pane:
 
     def close(self):
         self.tmux("kill-server", check=False)
+        # The server leaves its socket file behind.
+        try:
+            os.unlink(self.socket_path)
+        except (AttributeError, FileNotFoundError):
+            pass
 
     def __enter__(self):
         return self
