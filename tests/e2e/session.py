@@ -24,10 +24,12 @@ def program_path(name):
 
 # Ctrl+C with signals on goes to the whole foreground group, the wrapper
 # included: it catches INT and QUIT (a caught signal is reset to default in the
-# program on exec) so it lives on to record the status.
+# program on exec) so it lives on to record the status. Programs killed by a
+# crash signal leave no core file behind.
 WRAPPER = """\
 D={dir}
 trap : INT QUIT
+cd "$D" && ulimit -c 0
 stty -g > "$D/stty-before"
 {preface}
 sh -c 'echo $$ > "$1/pid"; shift; exec "$@"' sh "$D" {program} {redirections}

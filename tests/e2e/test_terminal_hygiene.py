@@ -67,12 +67,12 @@ def started(program, width=80, height=25):
 
 
 class EndedBySignal(unittest.TestCase):
-    # SIGTERM, and SIGHUP as a closing terminal would send it, end either
-    # program promptly, not as a success, with the terminal as it was found:
-    # modes, cursor shown, colours reset for the shell.
+    # SIGTERM, SIGHUP as a closing terminal would send it, and the signals of
+    # a crash end either program promptly, not as a success, with the
+    # terminal as it was found: modes, cursor shown, colours reset.
     def test_terminal_restored_after_signal(self):
         for program in ("colorviewer", "colorchart"):
-            for sig in (signal.SIGTERM, signal.SIGHUP):
+            for sig in (signal.SIGTERM, signal.SIGHUP, signal.SIGSEGV, signal.SIGABRT):
                 with self.subTest(program=program, signal=sig.name), started(program) as s:
                     modes = s.pane.modes()
                     os.kill(s.pid(), sig)
