@@ -7,7 +7,6 @@ with a bound instead of sleeping a fixed time.
 
 import os
 import shlex
-import shutil
 import subprocess
 import time
 
@@ -17,10 +16,6 @@ TERM = "tmux-256color"
 LOCALE = "C.UTF-8"
 POLL_SECONDS = 0.03
 WAIT_SECONDS = float(os.environ.get("E2E_WAIT_SECONDS", "10"))
-
-
-def tmux_missing():
-    return shutil.which("tmux") is None
 
 
 def clean_environment():
@@ -116,8 +111,12 @@ class Pane:
                  "scroll_region_upper", "scroll_region_lower"]
         return {name: self.info(name) for name in names}
 
-    def pane_alive(self):
-        return self.info("pane_dead") != "1"
+    def fresh_modes(self):
+        """The modes of a fresh pane, which a program must leave as it found them."""
+        return {"cursor_flag": "1", "keypad_flag": "0", "keypad_cursor_flag": "0",
+                "insert_flag": "0", "wrap_flag": "1", "origin_flag": "0", "mouse_any_flag": "0",
+                "mouse_all_flag": "0", "alternate_on": "0", "scroll_region_upper": "0",
+                "scroll_region_lower": str(self.height - 1)}
 
     # --- waiting ------------------------------------------------------------
     def wait_for_screen(self, expected, cursor=None, timeout=WAIT_SECONDS, what="screen"):
