@@ -63,6 +63,41 @@ void check_pairs(const std::vector<InputRecord>& records) {
   }
 }
 
+// Printable ASCII and well-formed UTF-8 type their own characters, one
+// key each, whatever the pieces they arrive in.
+void check_plain_text(const std::string& stream, bool utf8) {
+  std::u16string expected;
+  std::string text;
+  for (std::size_t i = 0; i + 1 < stream.size(); i += 2) {
+    const auto unit = static_cast<char16_t>(static_cast<unsigned char>(stream[i]) |
+                                            static_cast<unsigned char>(stream[i + 1]) << 8U);
+    if (!utf8 || unit < 0x80) {
+      const auto ascii = static_cast<char>(0x20 + unit % 95);
+      expected.push_back(static_cast<char16_t>(ascii));
+      text.push_back(ascii);
+    } else if (unit >= 0xA0 && (unit < 0xD800 || unit > 0xDFFF)) {
+      expected.push_back(unit);
+      if (unit < 0x800) {
+        text.push_back(static_cast<char>(0xC0 | (unit >> 6U)));
+      } else {
+        text.push_back(static_cast<char>(0xE0 | (unit >> 12U)));
+        text.push_back(static_cast<char>(0x80 | ((unit >> 6U) & 0x3FU)));
+      }
+      text.push_back(static_cast<char>(0x80 | (unit & 0x3FU)));
+    }
+  }
+  KeyDecoder decoder(key_table(), utf8 ? InputCharset{} : InputCharset::latin1());
+  for (std::size_t at = 0; at < text.size(); at += 3) {
+    decoder.feed(std::string_view(text).substr(at, 3));
+  }
+  FUZZ_CHECK(!decoder.wait_left().has_value());
+  const std::vector<InputRecord> records = take_records(decoder);
+  FUZZ_CHECK(records.size() == 2 * expected.size());
+  for (std::size_t i = 0; i < expected.size() && 2 * i < records.size(); ++i) {
+    FUZZ_CHECK(records[2 * i].key.character == expected[i]);
+  }
+}
+
 struct Coord16 {
   std::int16_t x;
   std::int16_t y;
@@ -135,6 +170,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   collect();
 
   check_pairs(split_records);
+  check_plain_text(stream, utf8);
   FUZZ_CHECK(split_records.size() == whole_records.size());
   for (std::size_t i = 0; i < split_records.size(); ++i) {
     FUZZ_CHECK(same_record(split_records[i], whole_records[i]));

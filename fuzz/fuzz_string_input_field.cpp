@@ -27,5 +27,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Only a quoted field keeps its leading blanks.
     FUZZ_CHECK(text.find(u'"') != std::u16string::npos);
   }
+
+  // Blanks before the first field change nothing.
+  const RuntimeString padded = fuzz_string16(u"  " + text);
+  FUZZ_CHECK(string_input_field(StringValue(padded), n).view16() == field.view16());
+  // A line without quotes or commas is one field: the line without its
+  // outer blanks.
+  if (n == 1 && text.find_first_of(u"\",") == std::u16string::npos) {
+    const std::size_t first = text.find_first_not_of(u' ');
+    const std::u16string trimmed =
+        first == std::u16string::npos ? u""
+                                      : text.substr(first, text.find_last_not_of(u' ') + 1 - first);
+    FUZZ_CHECK(field.view16() == trimmed);
+  }
   return 0;
 }

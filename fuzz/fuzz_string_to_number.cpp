@@ -31,6 +31,24 @@ void check_plain_integer(const std::string& digits) {
   FUZZ_CHECK(number_at(1, " \t" + digits + "x") == static_cast<Extended>(expected));
 }
 
+// Digits past the eighteenth still count for the magnitude but are dropped,
+// not rounded: 18 digits and then `extra` more give the 18-digit integer
+// times 10 to the power `extra`, rounded once.
+void check_truncated_integer(std::string digits, std::size_t extra) {
+  digits.resize(18, '7');
+  digits[0] = digits[0] == '0' ? '1' : digits[0];
+  std::int64_t value = 0;
+  std::int64_t scale = 1;
+  for (const char digit : digits) {
+    value = value * 10 + (digit - '0');
+  }
+  for (std::size_t i = 0; i < extra; ++i) {
+    scale *= 10;
+  }
+  const std::string text = digits + std::string(extra, '9');
+  FUZZ_CHECK(number_at(1, text) == static_cast<Extended>(value) * static_cast<Extended>(scale));
+}
+
 // &H with a leading zero digit: the value as a signed 64-bit integer.
 void check_hex_integer(const std::string& hex_digits) {
   std::uint64_t value = 0;
@@ -47,7 +65,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const FuzzRuntime runtime;
   FuzzedDataProvider input(data, size);
   const auto start = input.ConsumeIntegralInRange<std::int32_t>(-3, 40);
-  const std::string text = input.ConsumeRemainingBytesAsString();
+  // Now and then the text repeated past the reach of 16-bit counters.
+  const bool stretched = input.ConsumeIntegral<std::uint8_t>() == 0xFF;
+  std::string text = input.ConsumeRemainingBytesAsString();
+  while (stretched && !text.empty() && text.size() < 70000) {
+    text += text;
+  }
 
   const Extended result = number_at(start, text);
   FUZZ_CHECK(std::isfinite(result));
@@ -85,6 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!digits.empty()) {
     check_plain_integer(digits);
     check_hex_integer(hex_digits);
+    check_truncated_integer(digits, text.size() % 10);
   }
   return 0;
 }
