@@ -9,7 +9,6 @@
 namespace {
 
 using platform::CharInfo;
-using platform::Coord;
 using platform::SmallRect;
 using platform::terminal::ConsoleModel;
 

@@ -87,7 +87,7 @@ void ScreenModel::feed(std::string_view input) {
     } else if (byte == '\a') {
       ++bells_;
     } else if (byte < 0x20 || byte == 0x7F) {
-      unknown_.push_back(std::string(1, static_cast<char>(byte)));
+      unknown_.emplace_back(1, static_cast<char>(byte));
     } else if (byte < 0x80) {
       print(byte);
     } else {

@@ -21,7 +21,7 @@ public:
   ScreenModel(int columns, int rows);
 
   // Feeds terminal output; anything it does not understand is recorded.
-  void feed(std::string_view bytes);
+  void feed(std::string_view input);
 
   [[nodiscard]] const ScreenCell& at(int x, int y) const { return cells_[index(x, y)]; }
   // A row's characters as UTF-8, trailing blanks kept.

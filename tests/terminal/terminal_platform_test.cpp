@@ -3,9 +3,9 @@
 // the other side, then checks how the terminal was left.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <poll.h>
 #include <pty.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>

@@ -1,5 +1,6 @@
 #include "runtime/platform/terminal/code_pages.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstring>
@@ -47,7 +48,7 @@ int deliver(const std::basic_string<Unit>& result, Unit* output, int output_size
   if (output == nullptr || output_size < length) {
     return 0;
   }
-  std::memcpy(output, result.data(), result.size() * sizeof(Unit));
+  std::copy(result.begin(), result.end(), output);
   return length;
 }
 

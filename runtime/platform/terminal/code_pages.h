@@ -43,7 +43,7 @@ public:
 private:
   // An open converter, kept for later calls; (iconv_t)-1 when unavailable.
   iconv_t converter(const std::string& to, const std::string& from);
-  std::u16string decode_with(iconv_t converter, std::string_view bytes, bool utf8);
+  std::u16string decode_with(iconv_t descriptor, std::string_view bytes, bool utf8);
 
   std::map<std::pair<std::string, std::string>, iconv_t> converters_;
 };

@@ -32,7 +32,7 @@ public:
 
   // Fills `length` cells from `start` on, in reading order across rows;
   // gives the number of cells filled.
-  std::uint32_t fill_attributes(std::uint16_t attributes, std::uint32_t length, Coord start);
+  std::uint32_t fill_attributes(std::uint16_t value, std::uint32_t length, Coord start);
   std::uint32_t fill_characters(char16_t character, std::uint32_t length, Coord start);
 
   // Moves the cells of `scroll` to `destination`, filling what they leave

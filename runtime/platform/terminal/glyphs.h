@@ -39,6 +39,6 @@ private:
 };
 
 // UTF-8 bytes of a code point.
-void append_utf8(std::string& out, char32_t code_point);
+void append_utf8(std::string& out, char32_t cp);
 
 } // namespace platform::terminal

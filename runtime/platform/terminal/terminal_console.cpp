@@ -47,7 +47,7 @@ using terminal::RendererOptions;
 // How long start-up waits for the terminal to report where its cursor is.
 constexpr std::uint64_t kCursorReportWaitMs = 400;
 // Output is written early once this much has collected.
-constexpr std::size_t kOutputHighWater = 64 * 1024;
+constexpr std::size_t kOutputHighWater = std::size_t{64} * 1024;
 // Sizes beyond these are not believed.
 constexpr int kLargestSide = 1024;
 constexpr std::size_t kTlsSlots = 64;

@@ -5,7 +5,7 @@
 // modes, then end the process as the signal would have.
 #pragma once
 
-#include <signal.h>
+#include <csignal>
 #include <termios.h>
 
 #include <string_view>
