@@ -117,7 +117,8 @@ std::size_t item_length(char16_t first) {
 bool admits(std::u16string_view allowed, const PeekedKey& key) {
   std::size_t at = 0;
   if (key.kind == PeekedKey::Kind::extended) {
-    while (allowed.size() - at >= 2) {
+    // An item may claim more units than are left, so `at` can pass the end.
+    while (at + 2 <= allowed.size()) {
       if (allowed[at] == u'\0' && allowed[at + 1] == key.scan_code) {
         return true;
       }

@@ -142,6 +142,8 @@ TEST_F(KeyboardTest, AllowedListItemsAreOneTwoOrFourUnitsLong) {
       {"item after a four-unit item", four + u"d", MemoryConsole::key_for(u'd'), true},
       {"U+00FF matches a four-unit item", four, key(u'\xff', 0), true},
       {"extended walk stops short of two units", std::u16string{u'x', u'\0'}, key(0, 0x78), false},
+      {"extended walk stops past a cut-short four-unit item", std::u16string{u'a', u'\xff', u'b'},
+       key(0, 0x3B), false},
       {"extended key needs the U+0000 lead", u"\x3b", key(0, 0x3B), false},
       {"U+0000 key matches a two-unit item", f1, key(0, 0x01), true},
       {"Alt letter is extended", std::u16string{u'\0', u'\x1e'},
