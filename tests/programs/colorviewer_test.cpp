@@ -16,17 +16,6 @@ namespace {
 using platform::MemoryConsole;
 using platform::MemoryConsoleStop;
 
-// A console of the given size with its cursor at column 1 of `cursor_row`
-// (0-based).
-MemoryConsole::Config console_of(std::int16_t columns, std::int16_t rows,
-                                 std::int16_t cursor_row = 0) {
-  MemoryConsole::Config config;
-  config.columns = columns;
-  config.rows = rows;
-  config.cursor = platform::Coord{0, cursor_row};
-  return config;
-}
-
 constexpr std::uint16_t kYellowOnBlack = 0x0E;
 constexpr std::uint16_t kWhiteOnBlack = 0x07;
 constexpr std::uint16_t kLightRedOnBrightWhite = 0xFC;

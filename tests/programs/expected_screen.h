@@ -1,6 +1,6 @@
 // An expected console screen, filled in by a test from the layout it expects,
 // and a whole-screen comparison with a memory console: every cell's character
-// and attribute, and the cursor.
+// and attribute, and the cursor; and the memory console a program test runs on.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +13,17 @@
 #include <vector>
 
 #include "runtime/platform/memory/memory_console.h"
+
+// A console of the given size with its cursor at column 1 of `cursor_row`
+// (0-based).
+inline platform::MemoryConsole::Config console_of(std::int16_t columns, std::int16_t rows,
+                                                  std::int16_t cursor_row = 0) {
+  platform::MemoryConsole::Config config;
+  config.columns = columns;
+  config.rows = rows;
+  config.cursor = platform::Coord{0, cursor_row};
+  return config;
+}
 
 class ExpectedScreen {
 public:
