@@ -293,7 +293,12 @@ Handle runtime_console_window() {
   // A title no other window has, for as long as the lookup takes.
   std::u16string marked = title;
   marked += kTitleMark;
-  platform.set_console_title(marked.c_str());
+  if (!platform.set_console_title(marked.c_str())) {
+    // A console whose title cannot be set has no window to find by it;
+    // searching would only wait, or find another window that happens to
+    // carry that title.
+    return platform::kNullHandle;
+  }
   platform.sleep(kTitleDancePauseMs);
   const Handle window = platform.find_window(marked.c_str());
   platform.set_console_title(title.c_str());

@@ -565,6 +565,14 @@ TEST_F(ErrorTest, ConsoleWindowIsLookedUpOnceAndThenCached) {
   EXPECT_EQ(console.titles_set(), (std::vector<std::u16string>{u"Console       ", u"Console"}));
 }
 
+TEST_F(ErrorTest, ConsoleWindowLookupNeitherWaitsNorSearchesWhenTheTitleCannotBeMarked) {
+  console.failures().set_title = true;
+  EXPECT_EQ(runtime_console_window(), platform::kNullHandle);
+  EXPECT_EQ(console.count_calls("Sleep"), 0U);
+  EXPECT_EQ(console.count_calls("FindWindowW"), 0U);
+  EXPECT_EQ(console.clock_ms(), 0U);
+}
+
 class LongTitleTest : public RuntimeTest {
 protected:
   LongTitleTest() : RuntimeTest(long_title()) {}

@@ -394,6 +394,9 @@ std::uint32_t MemoryConsole::get_console_title(char16_t* buffer, std::uint32_t s
 
 bool MemoryConsole::set_console_title(const char16_t* title) {
   log("SetConsoleTitleW");
+  if (failures_.set_title) {
+    return false;
+  }
   title_ = title == nullptr ? std::u16string{} : std::u16string{title};
   titles_set_.push_back(title_);
   return true;

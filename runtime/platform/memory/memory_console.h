@@ -176,6 +176,7 @@ public:
     bool cursor_info_error = false;  // ... on standard error
     bool peek = false;
     bool read = false;
+    bool set_title = false; // the console title cannot be changed
   };
   Failures& failures() { return failures_; }
 
