@@ -10,39 +10,16 @@
 #include <array>
 #include <optional>
 
+#include "runtime/screen_console.h"
 #include "runtime/state.h"
 
 namespace {
 
 using platform::CharInfo;
-using platform::Coord;
 using platform::ScreenBufferInfo;
 using platform::SmallRect;
 
 constexpr std::uint8_t kScrollPending = 0xFF;
-
-// The buffer information, or none when the handle is not a console screen
-// buffer (or reports a size no operation can work with).
-std::optional<ScreenBufferInfo> buffer_info() {
-  RuntimeState& state = runtime_state();
-  ScreenBufferInfo info;
-  if (!runtime_platform().get_console_screen_buffer_info(state.output_handle, info)) {
-    return std::nullopt;
-  }
-  if (info.size.x <= 0 || info.size.y <= 0) {
-    return std::nullopt;
-  }
-  return info;
-}
-
-std::uint16_t current_attribute() {
-  const RuntimeState& state = runtime_state();
-  return static_cast<std::uint16_t>(state.foreground + 16 * state.background);
-}
-
-Coord coord(std::int32_t x, std::int32_t y) {
-  return Coord{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)};
-}
 
 bool pages_match() {
   const RuntimeState& state = runtime_state();
@@ -51,17 +28,37 @@ bool pages_match() {
 
 } // namespace
 
+std::optional<ScreenBufferInfo> screen_buffer_info(platform::Handle console) {
+  ScreenBufferInfo info;
+  if (!runtime_platform().get_console_screen_buffer_info(console, info)) {
+    return std::nullopt;
+  }
+  if (info.size.x <= 0 || info.size.y <= 0) {
+    return std::nullopt;
+  }
+  return info;
+}
+
+std::optional<ScreenBufferInfo> screen_output_info() {
+  return screen_buffer_info(runtime_state().output_handle);
+}
+
+std::uint16_t screen_attribute() {
+  const RuntimeState& state = runtime_state();
+  return static_cast<std::uint16_t>(state.foreground + 16 * state.background);
+}
+
 void screen_write_cells(const char16_t* text, std::int32_t count) {
   if (text == nullptr || count < 1) {
     return;
   }
-  const std::optional<ScreenBufferInfo> info = buffer_info();
+  const std::optional<ScreenBufferInfo> info = screen_output_info();
   if (!info) {
     return;
   }
   RuntimeState& state = runtime_state();
   platform::Platform& console = runtime_platform();
-  const std::uint16_t attribute = current_attribute();
+  const std::uint16_t attribute = screen_attribute();
   const std::int32_t width = info->size.x;
   const std::int32_t height = info->size.y;
   std::int32_t x = info->cursor_position.x;
@@ -83,8 +80,8 @@ void screen_write_cells(const char16_t* text, std::int32_t count) {
     }
     SmallRect target{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y),
                      static_cast<std::int16_t>(x + length - 1), static_cast<std::int16_t>(y)};
-    console.write_console_output(state.output_handle, run.data(), coord(length, 1), coord(0, 0),
-                                 target);
+    console.write_console_output(state.output_handle, run.data(), screen_coord(length, 1),
+                                 screen_coord(0, 0), target);
     done += length;
     x += length;
     if (x == width) {
@@ -113,7 +110,7 @@ void screen_print(StringValue text) {
 }
 
 void screen_newline() {
-  const std::optional<ScreenBufferInfo> info = buffer_info();
+  const std::optional<ScreenBufferInfo> info = screen_output_info();
   if (!info) {
     return;
   }
@@ -134,20 +131,20 @@ void screen_newline() {
 }
 
 void screen_scroll_up() {
-  const std::optional<ScreenBufferInfo> info = buffer_info();
+  const std::optional<ScreenBufferInfo> info = screen_output_info();
   if (!info) {
     return;
   }
   const SmallRect source{0, 1, static_cast<std::int16_t>(info->size.x - 1),
                          static_cast<std::int16_t>(info->size.y - 1)};
-  const CharInfo fill{u' ', current_attribute()};
+  const CharInfo fill{u' ', screen_attribute()};
   runtime_platform().scroll_console_screen_buffer(runtime_state().output_handle, source, nullptr,
-                                                  coord(0, 0), fill);
+                                                  screen_coord(0, 0), fill);
 }
 
 void screen_locate(std::int32_t row, std::int32_t column) {
   RuntimeState& state = runtime_state();
-  const std::optional<ScreenBufferInfo> info = buffer_info();
+  const std::optional<ScreenBufferInfo> info = screen_output_info();
   if (!info) {
     state.pending_scroll = 0;
     return;
@@ -160,7 +157,8 @@ void screen_locate(std::int32_t row, std::int32_t column) {
   if (row < 1 || row > info->size.y) {
     row = info->cursor_position.y + 1;
   }
-  runtime_platform().set_console_cursor_position(state.output_handle, coord(column - 1, row - 1));
+  runtime_platform().set_console_cursor_position(state.output_handle,
+                                                 screen_coord(column - 1, row - 1));
   state.pending_scroll = 0;
 }
 
@@ -177,21 +175,20 @@ void screen_set_color(std::int32_t foreground, std::int32_t background, std::int
   if (static_cast<std::uint32_t>(background) <= 15) {
     state.background = background;
   }
-  const std::uint16_t attribute = current_attribute();
+  const std::uint16_t attribute = screen_attribute();
   platform::Platform& console = runtime_platform();
   console.set_console_text_attribute(state.output_handle, attribute);
 
   if (fill_count < 1) {
     return;
   }
-  const std::optional<ScreenBufferInfo> info = buffer_info();
+  const std::optional<ScreenBufferInfo> info = screen_output_info();
   if (!info) {
     return;
   }
   // The limit is the visible window's area, not the buffer's.
-  const std::int64_t window_cells =
-      static_cast<std::int64_t>(info->window.right - info->window.left + 1) *
-      (info->window.bottom - info->window.top + 1);
+  const ScreenSize window = screen_window_of(*info);
+  const std::int64_t window_cells = std::int64_t{window.columns} * window.rows;
   if (fill_count > window_cells) {
     return;
   }
@@ -203,15 +200,16 @@ void screen_set_color(std::int32_t foreground, std::int32_t background, std::int
 
 void screen_clear() {
   screen_cursor_suspend();
-  if (const std::optional<ScreenBufferInfo> info = buffer_info()) {
+  if (const std::optional<ScreenBufferInfo> info = screen_output_info()) {
     RuntimeState& state = runtime_state();
     platform::Platform& console = runtime_platform();
     const auto cells =
         static_cast<std::uint32_t>(info->size.x) * static_cast<std::uint32_t>(info->size.y);
     std::uint32_t written = 0;
-    console.fill_console_output_character(state.output_handle, ' ', cells, coord(0, 0), written);
-    console.fill_console_output_attribute(state.output_handle, current_attribute(), cells,
-                                          coord(0, 0), written);
+    console.fill_console_output_character(state.output_handle, ' ', cells, screen_coord(0, 0),
+                                          written);
+    console.fill_console_output_attribute(state.output_handle, screen_attribute(), cells,
+                                          screen_coord(0, 0), written);
     screen_home();
   }
   screen_cursor_restore();
@@ -226,7 +224,7 @@ std::int32_t screen_cursor_column() {
 }
 
 ScreenSize screen_buffer_size() {
-  const std::optional<ScreenBufferInfo> info = buffer_info();
+  const std::optional<ScreenBufferInfo> info = screen_output_info();
   if (!info) {
     return {};
   }
@@ -234,16 +232,15 @@ ScreenSize screen_buffer_size() {
 }
 
 ScreenSize screen_window_size() {
-  const std::optional<ScreenBufferInfo> info = buffer_info();
+  const std::optional<ScreenBufferInfo> info = screen_output_info();
   if (!info) {
     return {};
   }
-  return ScreenSize{info->window.right - info->window.left + 1,
-                    info->window.bottom - info->window.top + 1};
+  return screen_window_of(*info);
 }
 
 ScreenPosition screen_cursor_position() {
-  const std::optional<ScreenBufferInfo> info = buffer_info();
+  const std::optional<ScreenBufferInfo> info = screen_output_info();
   if (!info) {
     return {};
   }

@@ -11,6 +11,7 @@
 
 #include "runtime/errors.h"
 #include "runtime/screen.h"
+#include "runtime/screen_console.h"
 #include "runtime/startup.h"
 #include "runtime/state.h"
 
@@ -26,37 +27,6 @@ constexpr std::int32_t kLargestCoordinate = 0x7FFF;
 constexpr std::array<char16_t, kSpaceRunCells> kSpaceRun = {u' ', u' ', u' ', u' ',
                                                             u' ', u' ', u' ', u' '};
 
-std::optional<ScreenBufferInfo> buffer_info(Handle console) {
-  ScreenBufferInfo info;
-  if (!runtime_platform().get_console_screen_buffer_info(console, info)) {
-    return std::nullopt;
-  }
-  if (info.size.x <= 0 || info.size.y <= 0) {
-    return std::nullopt;
-  }
-  return info;
-}
-
-std::optional<ScreenBufferInfo> output_info() {
-  return buffer_info(runtime_state().output_handle);
-}
-
-std::int32_t window_columns(const ScreenBufferInfo& info) {
-  return info.window.right - info.window.left + 1;
-}
-std::int32_t window_rows(const ScreenBufferInfo& info) {
-  return info.window.bottom - info.window.top + 1;
-}
-
-std::uint16_t current_attribute() {
-  const RuntimeState& state = runtime_state();
-  return static_cast<std::uint16_t>(state.foreground + 16 * state.background);
-}
-
-Coord coord(std::int32_t x, std::int32_t y) {
-  return Coord{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)};
-}
-
 SmallRect rect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) {
   return SmallRect{static_cast<std::int16_t>(left), static_cast<std::int16_t>(top),
                    static_cast<std::int16_t>(right), static_cast<std::int16_t>(bottom)};
@@ -71,21 +41,21 @@ void pause_between_console_calls() {
 
 // The cell at 1-based (row, column), or none outside the buffer.
 std::optional<CharInfo> read_cell(std::int32_t row, std::int32_t column) {
-  const std::optional<ScreenBufferInfo> info = output_info();
+  const std::optional<ScreenBufferInfo> info = screen_output_info();
   if (!info || row < 1 || row > info->size.y || column < 1 || column > info->size.x) {
     return std::nullopt;
   }
   CharInfo cell;
   SmallRect region = rect(column - 1, row - 1, column - 1, row - 1);
-  if (!runtime_platform().read_console_output(runtime_state().output_handle, &cell, coord(1, 1),
-                                              coord(0, 0), region)) {
+  if (!runtime_platform().read_console_output(runtime_state().output_handle, &cell,
+                                              screen_coord(1, 1), screen_coord(0, 0), region)) {
     return std::nullopt;
   }
   return cell;
 }
 
 void clear_page(Handle page) {
-  const std::optional<ScreenBufferInfo> info = buffer_info(page);
+  const std::optional<ScreenBufferInfo> info = screen_buffer_info(page);
   if (!info) {
     return;
   }
@@ -93,8 +63,9 @@ void clear_page(Handle page) {
   const auto cells =
       static_cast<std::uint32_t>(info->size.x) * static_cast<std::uint32_t>(info->size.y);
   std::uint32_t written = 0;
-  console.fill_console_output_character(page, ' ', cells, coord(0, 0), written);
-  console.fill_console_output_attribute(page, current_attribute(), cells, coord(0, 0), written);
+  console.fill_console_output_character(page, ' ', cells, screen_coord(0, 0), written);
+  console.fill_console_output_attribute(page, screen_attribute(), cells, screen_coord(0, 0),
+                                        written);
 }
 
 bool is_page(Handle handle) {
@@ -157,7 +128,7 @@ void screen_tab_to_column(std::int32_t column) {
   if (column < 1) {
     return;
   }
-  const std::optional<ScreenBufferInfo> info = output_info();
+  const std::optional<ScreenBufferInfo> info = screen_output_info();
   if (!info) {
     return;
   }
@@ -171,7 +142,7 @@ void screen_tab_to_column(std::int32_t column) {
 }
 
 void screen_next_zone() {
-  if (!output_info()) {
+  if (!screen_output_info()) {
     return;
   }
   const std::int32_t column = screen_cursor_column();
@@ -185,7 +156,7 @@ std::int32_t screen_read_character(std::int32_t row, std::int32_t column) {
 
 std::int32_t screen_read_attribute(std::int32_t row, std::int32_t column) {
   if (row == 0) {
-    return current_attribute();
+    return screen_attribute();
   }
   const std::optional<CharInfo> cell = read_cell(row, column);
   return cell ? static_cast<std::int32_t>(cell->attributes) : 0;
@@ -193,7 +164,7 @@ std::int32_t screen_read_attribute(std::int32_t row, std::int32_t column) {
 
 void screen_scroll_rect(std::int32_t top, std::int32_t left, std::int32_t bottom,
                         std::int32_t right, std::int32_t count, ScrollDirection direction) {
-  const std::optional<ScreenBufferInfo> info = output_info();
+  const std::optional<ScreenBufferInfo> info = screen_output_info();
   if (!info || count < 1) {
     return;
   }
@@ -226,9 +197,9 @@ void screen_scroll_rect(std::int32_t top, std::int32_t left, std::int32_t bottom
     x += shift;
     break;
   }
-  const CharInfo fill{u' ', current_attribute()};
+  const CharInfo fill{u' ', screen_attribute()};
   runtime_platform().scroll_console_screen_buffer(runtime_state().output_handle, area, &area,
-                                                  coord(x, y), fill);
+                                                  screen_coord(x, y), fill);
 }
 
 void screen_set_title(StringValue title) {
@@ -257,21 +228,22 @@ StringValue screen_title() {
 }
 
 void screen_set_buffer_size(std::int32_t columns, std::int32_t rows) {
-  const std::optional<ScreenBufferInfo> info = output_info();
+  const std::optional<ScreenBufferInfo> info = screen_output_info();
   if (!info) {
     return;
   }
-  if (!valid_size(columns, rows) || columns < window_columns(*info) || rows < window_rows(*info)) {
+  if (!valid_size(columns, rows) || columns < screen_window_of(*info).columns ||
+      rows < screen_window_of(*info).rows) {
     runtime_raise_error(kErrorIllegalCall);
     return;
   }
-  if (!resize_pages(coord(columns, rows))) {
+  if (!resize_pages(screen_coord(columns, rows))) {
     runtime_raise_error(kErrorIllegalCall);
   }
 }
 
 void screen_set_size(std::int32_t columns, std::int32_t rows) {
-  const std::optional<ScreenBufferInfo> info = output_info();
+  const std::optional<ScreenBufferInfo> info = screen_output_info();
   if (!info) {
     return;
   }
@@ -282,12 +254,12 @@ void screen_set_size(std::int32_t columns, std::int32_t rows) {
   const RuntimeState& state = runtime_state();
   platform::Platform& console = runtime_platform();
   const Coord previous = info->size;
-  const Coord wanted = coord(columns, rows);
+  const Coord wanted = screen_coord(columns, rows);
 
   // The window must always fit inside the buffer: grow the buffer first
   // where the new window needs it, shrink it only after the window.
-  const Coord enlarged =
-      coord(std::max<std::int32_t>(previous.x, columns), std::max<std::int32_t>(previous.y, rows));
+  const Coord enlarged = screen_coord(std::max<std::int32_t>(previous.x, columns),
+                                      std::max<std::int32_t>(previous.y, rows));
   bool ok = true;
   if (enlarged.x != previous.x || enlarged.y != previous.y) {
     ok = resize_pages(enlarged);
@@ -335,12 +307,11 @@ void screen_bring_to_front() {
 }
 
 void screen_set_window_origin(std::int32_t row, std::int32_t column) {
-  const std::optional<ScreenBufferInfo> info = output_info();
+  const std::optional<ScreenBufferInfo> info = screen_output_info();
   if (!info) {
     return;
   }
-  const std::int32_t columns = window_columns(*info);
-  const std::int32_t rows = window_rows(*info);
+  const auto [columns, rows] = screen_window_of(*info);
   const std::int32_t left = std::clamp(column - 1, 0, std::max(info->size.x - columns, 0));
   const std::int32_t top = std::clamp(row - 1, 0, std::max(info->size.y - rows, 0));
   runtime_platform().set_console_window_info(runtime_state().output_handle, true,
@@ -361,12 +332,12 @@ std::int32_t screen_window_rows() {
 }
 
 std::int32_t screen_window_top() {
-  const std::optional<ScreenBufferInfo> info = output_info();
+  const std::optional<ScreenBufferInfo> info = screen_output_info();
   return info ? info->window.top + 1 : 0;
 }
 
 std::int32_t screen_window_left() {
-  const std::optional<ScreenBufferInfo> info = output_info();
+  const std::optional<ScreenBufferInfo> info = screen_output_info();
   return info ? info->window.left + 1 : 0;
 }
 
