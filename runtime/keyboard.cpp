@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <string_view>
 
 #include "runtime/errors.h"
@@ -84,23 +83,14 @@ std::uint32_t clock_within_hour() {
   return now.minute * 60000U + now.second * 1000U + now.milliseconds;
 }
 
-// A new UTF-16 string of `units`; the empty string when it cannot be had.
-StringValue new_string16(std::u16string_view units) {
-  RuntimeString result = string_alloc16(static_cast<std::uint32_t>(units.size()));
-  if (!result.empty()) {
-    std::memcpy(result.mutable_data(), units.data(), units.size() * sizeof(char16_t));
-  }
-  return {std::move(result)};
-}
-
 // The key text: one unit for a character key, U+0000 and the scan code for
 // an extended key.
 StringValue key_text(const PeekedKey& key) {
   if (key.kind == PeekedKey::Kind::extended) {
     const std::array<char16_t, 2> units = {u'\0', static_cast<char16_t>(key.scan_code)};
-    return new_string16({units.data(), units.size()});
+    return string_copy16({units.data(), units.size()});
   }
-  return new_string16({&key.character, 1});
+  return string_copy16({&key.character, 1});
 }
 
 // The length of the allowed-list item that starts with `first`.
@@ -294,7 +284,7 @@ StringValue line_input() {
     screen_write_cells(&c, 1);
   }
   screen_newline();
-  StringValue result = new_string16({line.data(), count});
+  StringValue result = string_copy16({line.data(), count});
   screen_cursor_restore();
   return result;
 }
@@ -347,11 +337,9 @@ StringValue string_input_field(const StringValue& line, std::int32_t n) {
   if (field.empty()) {
     return {};
   }
-  RuntimeString result = string_alloc16(static_cast<std::uint32_t>(field.size()));
+  RuntimeString result = string_copy16(field);
   if (result.empty()) {
     runtime_raise_error(kErrorOutOfMemory);
-    return {};
   }
-  std::memcpy(result.mutable_data(), field.data(), field.size() * sizeof(char16_t));
   return {std::move(result)};
 }

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -218,12 +217,10 @@ StringValue screen_title() {
   if (title.empty()) {
     return {};
   }
-  RuntimeString result = string_alloc16(static_cast<std::uint32_t>(title.size()));
+  RuntimeString result = string_copy16(title);
   if (result.empty()) {
     runtime_raise_error(kErrorOutOfMemory);
-    return {};
   }
-  std::memcpy(result.mutable_data(), title.data(), title.size() * sizeof(char16_t));
   return {std::move(result)};
 }
 

@@ -136,6 +136,17 @@ RuntimeString string_alloc8(std::uint32_t bytes) {
   return RuntimeString::adopt(runtime_platform().sys_alloc_string_byte_len(nullptr, bytes));
 }
 
+RuntimeString string_copy16(std::u16string_view units) {
+  if (units.size() > UINT32_MAX) {
+    return {};
+  }
+  RuntimeString result = string_alloc16(static_cast<std::uint32_t>(units.size()));
+  if (!result.empty()) {
+    std::memcpy(result.mutable_data(), units.data(), units.size() * sizeof(char16_t));
+  }
+  return result;
+}
+
 void string_assign(RuntimeString& variable, StringValue value) {
   if (value.is_temporary()) {
     variable = RuntimeString::adopt(value.release_temporary());

@@ -27,7 +27,9 @@ public:
   RuntimeString() = default;
   RuntimeString(const RuntimeString&) = delete;
   RuntimeString& operator=(const RuntimeString&) = delete;
-  RuntimeString(RuntimeString&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+  RuntimeString(RuntimeString&& other) noexcept : handle_(other.handle_) {
+    other.handle_ = nullptr;
+  }
   RuntimeString& operator=(RuntimeString&& other) noexcept;
   ~RuntimeString() { string_detail::release_block(handle_); }
 
@@ -46,7 +48,9 @@ public:
   [[nodiscard]] const void* handle() const { return handle_; }
   [[nodiscard]] void* mutable_data() { return handle_; }
   [[nodiscard]] bool empty() const { return handle_ == nullptr; }
-  [[nodiscard]] std::uint32_t byte_count() const { return string_detail::block_byte_count(handle_); }
+  [[nodiscard]] std::uint32_t byte_count() const {
+    return string_detail::block_byte_count(handle_);
+  }
   [[nodiscard]] std::u16string_view view16() const;
   [[nodiscard]] std::string_view view8() const;
 
@@ -81,7 +85,9 @@ public:
   [[nodiscard]] const void* handle() const { return handle_; }
   [[nodiscard]] bool is_temporary() const { return owned_; }
   [[nodiscard]] bool empty() const { return handle_ == nullptr; }
-  [[nodiscard]] std::uint32_t byte_count() const { return string_detail::block_byte_count(handle_); }
+  [[nodiscard]] std::uint32_t byte_count() const {
+    return string_detail::block_byte_count(handle_);
+  }
   [[nodiscard]] std::u16string_view view16() const;
   [[nodiscard]] std::string_view view8() const;
 
@@ -99,6 +105,8 @@ private:
 // (or for a length of 0, which needs no block).
 RuntimeString string_alloc16(std::uint32_t units);
 RuntimeString string_alloc8(std::uint32_t bytes);
+// A new UTF-16 string holding `units`; empty when it cannot be allocated.
+RuntimeString string_copy16(std::u16string_view units);
 
 // Assignment to a variable: a temporary moves in; a borrowed value is copied,
 // into the variable's own block when it has the same byte count. An

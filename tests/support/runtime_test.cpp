@@ -50,11 +50,7 @@ platform::MemoryConsoleStop run_program(platform::MemoryConsole& console,
 }
 
 RuntimeString make_string16(std::u16string_view text) {
-  RuntimeString s = string_alloc16(static_cast<std::uint32_t>(text.size()));
-  if (!text.empty()) {
-    std::memcpy(s.mutable_data(), text.data(), text.size() * sizeof(char16_t));
-  }
-  return s;
+  return string_copy16(text);
 }
 
 RuntimeString make_string8(std::string_view text) {
