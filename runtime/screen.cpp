@@ -26,6 +26,17 @@ bool pages_match() {
   return state.active_page == state.visible_page;
 }
 
+// Gives the console's cursor the visibility `shown` until the next
+// screen_cursor_restore; the record keeps the program's own choice.
+void show_cursor_for_now(std::int32_t shown) {
+  RuntimeState& state = runtime_state();
+  const std::int32_t chosen = state.cursor_info.visible;
+  state.cursor_info.visible = shown;
+  screen_cursor_apply();
+  state.cursor_info.visible = chosen;
+  state.cursor_restore_pending = 1;
+}
+
 } // namespace
 
 std::optional<ScreenBufferInfo> screen_buffer_info(platform::Handle console) {
@@ -256,32 +267,15 @@ void screen_cursor_apply() {
 }
 
 void screen_cursor_suspend() {
-  if (!pages_match()) {
-    return;
+  if (pages_match() && runtime_state().cursor_info.visible != 0) {
+    show_cursor_for_now(0);
   }
-  RuntimeState& state = runtime_state();
-  if (state.cursor_info.visible == 0) {
-    return;
-  }
-  // The record keeps the program's choice; only the console's cursor changes.
-  state.cursor_info.visible = 0;
-  screen_cursor_apply();
-  state.cursor_info.visible = 1;
-  state.cursor_restore_pending = 1;
 }
 
 void screen_cursor_force_visible() {
-  if (!pages_match()) {
-    return;
+  if (pages_match() && runtime_state().cursor_info.visible == 0) {
+    show_cursor_for_now(1);
   }
-  RuntimeState& state = runtime_state();
-  if (state.cursor_info.visible != 0) {
-    return;
-  }
-  state.cursor_info.visible = 1;
-  screen_cursor_apply();
-  state.cursor_info.visible = 0;
-  state.cursor_restore_pending = 1;
 }
 
 void screen_cursor_restore() {
