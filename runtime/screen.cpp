@@ -121,11 +121,12 @@ void screen_print(StringValue text) {
 }
 
 void screen_newline() {
+  RuntimeState& state = runtime_state();
   const std::optional<ScreenBufferInfo> info = screen_output_info();
   if (!info) {
+    state.pending_scroll = 0;
     return;
   }
-  RuntimeState& state = runtime_state();
   const std::int32_t y = info->cursor_position.y;
   const std::int32_t height = info->size.y;
   if (y + 1 != height) {
@@ -221,8 +222,8 @@ void screen_clear() {
                                           written);
     console.fill_console_output_attribute(state.output_handle, screen_attribute(), cells,
                                           screen_coord(0, 0), written);
-    screen_home();
   }
+  screen_home();
   screen_cursor_restore();
 }
 

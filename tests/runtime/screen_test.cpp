@@ -427,4 +427,13 @@ TEST_F(NoConsoleTest, OperationsDoNothingWhenOutputIsNotAConsole) {
   EXPECT_EQ(state().foreground, 1); // the colour itself still changes
 }
 
+TEST_F(NoConsoleTest, NewlineAndClearStillEndADeferredScroll) {
+  // The screen buffer may stop answering after a write filled its last row.
+  for (void (*operation)() : {&screen_newline, &screen_clear}) {
+    state().pending_scroll = 0xFF;
+    operation();
+    EXPECT_EQ(state().pending_scroll, 0);
+  }
+}
+
 } // namespace
