@@ -294,7 +294,6 @@ StringValue string_input_field(const StringValue& line, std::int32_t n) {
   if (n <= 0) {
     return {};
   }
-  auto find_from = [&text](char16_t unit, std::size_t from) { return text.find(unit, from); };
   std::size_t at = 0;
   for (std::int32_t field = 1;; ++field) {
     while (at < text.size() && text[at] == kSpace) {
@@ -308,29 +307,27 @@ StringValue string_input_field(const StringValue& line, std::int32_t n) {
     }
     // Pass over a field before the one asked for.
     if (text[at] == kQuote) {
-      const std::size_t closing = find_from(kQuote, at + 1);
+      const std::size_t closing = text.find(kQuote, at + 1);
       if (closing == std::u16string_view::npos) {
         return {};
       }
       at = closing + 1;
     }
-    const std::size_t comma = find_from(kComma, at);
+    const std::size_t comma = text.find(kComma, at);
     if (comma == std::u16string_view::npos) {
       return {};
     }
     at = comma + 1;
   }
 
+  // substr cuts a count that runs past the end, so a missing closing quote
+  // or comma (npos) takes the rest of the line.
   std::u16string_view field;
   if (text[at] == kQuote) {
     const std::size_t start = at + 1;
-    const std::size_t closing = find_from(kQuote, start);
-    field = text.substr(start, closing == std::u16string_view::npos ? std::u16string_view::npos
-                                                                    : closing - start);
+    field = text.substr(start, text.find(kQuote, start) - start);
   } else {
-    const std::size_t comma = find_from(kComma, at);
-    field = text.substr(at, comma == std::u16string_view::npos ? std::u16string_view::npos
-                                                               : comma - at);
+    field = text.substr(at, text.find(kComma, at) - at);
     const std::size_t last = field.find_last_not_of(kSpace);
     field = field.substr(0, last == std::u16string_view::npos ? 0 : last + 1);
   }
