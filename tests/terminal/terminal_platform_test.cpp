@@ -119,6 +119,9 @@ public:
       const pid_t done = ::waitpid(pid_, &status, WNOHANG | (stopped_too ? WUNTRACED : 0));
       if (done == pid_) {
         finished_ = !WIFSTOPPED(status);
+        // What it wrote last may still wait in the terminal.
+        while (finished_ && read_some(50)) {
+        }
         return status;
       }
       read_some(20);

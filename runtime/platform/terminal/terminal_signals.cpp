@@ -70,7 +70,12 @@ void on_fatal(int number) {
   ::raise(number);
 }
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TERMINAL_UNDER_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(TERMINAL_UNDER_ADDRESS_SANITIZER)
 constexpr bool kAlternateStack = false; // the sanitizer installs its own
 #else
 constexpr bool kAlternateStack = true;
