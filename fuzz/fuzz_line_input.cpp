@@ -16,7 +16,6 @@
 namespace {
 
 using platform::InputRecord;
-using platform::KeyEvent;
 
 constexpr std::int16_t kColumns = 10;
 constexpr std::int16_t kRows = 3;
