@@ -36,7 +36,8 @@ private:
 platform::MemoryConsoleStop run_program(platform::MemoryConsole& console,
                                         const ProgramDefinition& program);
 
-// A borrowed UTF-16 or 8-bit value over a string the test keeps alive.
+// A new UTF-16 or 8-bit string for a test to keep alive and hand to
+// operations as a borrowed value (or move in as a temporary).
 RuntimeString make_string16(std::u16string_view text);
 RuntimeString make_string8(std::string_view text);
 std::u16string text16(const StringValue& value);
