@@ -143,7 +143,12 @@ const std::vector<Case>& cases() {
       {"ctrl f3 with no report awaited", "\x1b[1;5R", {{0, 0x3D, 0x72, kCtrl}}},
       {"alt page up", "\x1b[5;3~", {{0, 0x49, 0x21, kAlt | kEnhanced}}},
       {"ctrl f12", "\x1b[24;5~", {{0, 0x58, 0x7B, kCtrl}}},
-      {"escape before f1", "\x1b\x1bOP", {{0x1B, 0x01, 0x1B, 0}, {0, 0x3B, 0x70, 0}}},
+      {"alt f1 as escape prefix", "\x1b\x1bOP", {{0, 0x3B, 0x70, kAlt}}},
+      {"alt up as escape prefix", "\x1b\x1b[A", {{0, 0x48, 0x26, kAlt | kEnhanced}}},
+      {"escape then alt letter", "\x1b\x1bx", {{0x1B, 0x01, 0x1B, 0}, {u'x', 0x2D, 'X', kAlt}}},
+      {"escape then alt left",
+       "\x1b\x1b[1;3D",
+       {{0x1B, 0x01, 0x1B, 0}, {0, 0x4B, 0x25, kAlt | kEnhanced}}},
       {"latin small e acute", "\xc3\xa9", {{0xE9, 0, 0, 0}}},
       {"euro sign", "\xe2\x82\xac", {{0x20AC, 0, 0, 0}}},
       {"outside the BMP", "\xf0\x9f\x98\x80", {{0xD83D, 0, 0, 0}, {0xDE00, 0, 0, 0}}},
@@ -288,6 +293,29 @@ TEST(KeyDecoder, GivingUpOnTheReportRestoresTheShortTimeout) {
   // The late report is still swallowed.
   decoder.feed("\x1b[3;1R");
   EXPECT_FALSE(decoder.has_record());
+}
+
+TEST(KeyDecoder, LongRunOfEscapesIsOneEscPerByte) {
+  KeyDecoder decoder = make_decoder();
+  decoder.feed(std::string(100000, '\x1b'));
+  decoder.elapse(KeyDecoder::kEscapeTimeoutMs);
+  EXPECT_EQ(decoder.record_count(), 200000U);
+}
+
+// A runaway sequence is cut off at a bound, the same way however it arrives,
+// and the decoder does not wait on it.
+TEST(KeyDecoder, EndlessSequenceIsCutOffAlike) {
+  const std::string input = "\x1b[" + std::string(300, '1');
+  KeyDecoder whole = make_decoder();
+  whole.feed(input);
+  EXPECT_EQ(whole.wait_left(), std::nullopt);
+  KeyDecoder bytewise = make_decoder();
+  for (const char c : input) {
+    bytewise.feed(std::string_view(&c, 1));
+  }
+  const std::vector<Key> keys = take_keys(whole);
+  EXPECT_EQ(take_keys(bytewise), keys);
+  EXPECT_LT(keys.size(), 300U);
 }
 
 TEST(KeyDecoder, EightBitCharsetMapsBytesThroughItsTable) {

@@ -10,6 +10,7 @@ namespace {
 
 constexpr char kEsc = '\x1b';
 constexpr char16_t kReplacement = 0xFFFD;
+constexpr std::size_t kLongestSequence = 256;
 
 unsigned char byte_at(std::string_view input, std::size_t i) {
   return static_cast<unsigned char>(input[i]);
@@ -24,12 +25,17 @@ struct CsiScan {
 };
 
 CsiScan scan_csi(std::string_view input) {
+  const std::size_t end = std::min(input.size(), kLongestSequence);
   std::size_t i = 2;
-  while (i < input.size() && byte_at(input, i) >= 0x30 && byte_at(input, i) <= 0x3F) {
+  while (i < end && byte_at(input, i) >= 0x30 && byte_at(input, i) <= 0x3F) {
     ++i;
   }
-  while (i < input.size() && byte_at(input, i) >= 0x20 && byte_at(input, i) <= 0x2F) {
+  while (i < end && byte_at(input, i) >= 0x20 && byte_at(input, i) <= 0x2F) {
     ++i;
+  }
+  if (i >= kLongestSequence) {
+    // No terminal sends this much: drop it rather than keep waiting.
+    return {CsiScan::Kind::malformed, i};
   }
   if (i == input.size()) {
     return {CsiScan::Kind::incomplete, i};
@@ -231,7 +237,24 @@ KeyDecoder::Decoded KeyDecoder::decode_escape(std::string_view input, bool expir
     return Decoded::make_swallowed(length);
   }
   if (second == kEsc) {
-    // Esc Esc is Esc, then whatever the second Esc starts.
+    // Esc before a key sequence is Alt with that key (how many terminals
+    // send Alt with a cursor or function key). Esc before anything else,
+    // including a sequence that carries Alt already, is Esc on its own.
+    if (input.size() > 2 && input[2] == kEsc) {
+      // A third Esc: whatever follows, the first is Esc on its own (and the
+      // decoding does not recurse along a run of Esc bytes).
+      return Decoded::make_key(1, character_event(0x1B));
+    }
+    Decoded inner = decode_escape(input.substr(1), expired);
+    if (inner.kind == Decoded::Kind::need_more) {
+      return inner;
+    }
+    if (inner.kind == Decoded::Kind::key && inner.length > 1 &&
+        (inner.key.control_key_state & kLeftAltPressed) == 0) {
+      inner.length += 1;
+      inner.key.control_key_state |= kLeftAltPressed;
+      return inner;
+    }
     return Decoded::make_key(1, character_event(0x1B));
   }
   return decode_alt(input, expired);
