@@ -5,13 +5,16 @@
 // silences in one piece must give the same key records and cursor reports.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
 #include "runtime/platform/terminal/key_decoder.h"
+#include "runtime/platform/terminal/terminal_capabilities.h"
 
 namespace {
 
@@ -20,9 +23,37 @@ using platform::terminal::InputCharset;
 using platform::terminal::KeyDecoder;
 using platform::terminal::KeyTable;
 
+// Key tables of a few real terminal descriptions on top of the xterm
+// fallbacks, whose sequences collide in different ways (the Linux console's
+// ESC [ [ A, vt52's ESC A, cons25's ESC [ M), and the fallbacks alone.
+constexpr std::array<const char*, 8> kTerminals = {
+    "", "xterm-256color", "linux", "rxvt-unicode", "screen", "cons25", "vt52", "Eterm"};
+
+const std::vector<KeyTable>& key_tables() {
+  static const std::vector<KeyTable> tables = [] {
+    const char* saved = std::getenv("TERM");
+    const std::string saved_term = saved != nullptr ? saved : "";
+    std::vector<KeyTable> result;
+    for (const char* name : kTerminals) {
+      std::vector<platform::terminal::KeyBinding> keys;
+      if (*name != '\0') {
+        setenv("TERM", name, 1);
+        keys = platform::terminal::load_terminal_capabilities(-1).keys;
+      }
+      result.push_back(platform::terminal::build_key_table(keys));
+    }
+    if (saved != nullptr) {
+      setenv("TERM", saved_term.c_str(), 1);
+    } else {
+      unsetenv("TERM");
+    }
+    return result;
+  }();
+  return tables;
+}
+
 const KeyTable& key_table() {
-  static const KeyTable table = platform::terminal::build_key_table({});
-  return table;
+  return key_tables().front();
 }
 
 bool same_record(const InputRecord& a, const InputRecord& b) {
@@ -109,12 +140,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzedDataProvider input(data, size);
   const bool utf8 = input.ConsumeBool();
   const int reports = input.ConsumeIntegralInRange(0, 2);
+  const KeyTable& table =
+      key_tables()[input.ConsumeIntegralInRange<std::size_t>(0, kTerminals.size() - 1)];
   const std::string stream =
       input.ConsumeBytesAsString(input.ConsumeIntegralInRange<std::size_t>(0, 256));
   const InputCharset charset = utf8 ? InputCharset{} : InputCharset::latin1();
 
-  KeyDecoder split(key_table(), charset);
-  KeyDecoder whole(key_table(), charset);
+  KeyDecoder split(table, charset);
+  KeyDecoder whole(table, charset);
   for (int i = 0; i < reports; ++i) {
     split.expect_cursor_report();
     whole.expect_cursor_report();
