@@ -37,8 +37,12 @@ struct LiteralSpec {
   bool is_wide = false;
 };
 
-constexpr LiteralSpec ansi_literal(std::string_view text) { return {text, {}, false}; }
-constexpr LiteralSpec wide_literal(std::u16string_view text) { return {{}, text, true}; }
+constexpr LiteralSpec ansi_literal(std::string_view text) {
+  return {text, {}, false};
+}
+constexpr LiteralSpec wide_literal(std::u16string_view text) {
+  return {{}, text, true};
+}
 
 namespace data_image_detail {
 
@@ -64,7 +68,8 @@ constexpr void put32(std::uint8_t* out, std::uint32_t value) {
 
 } // namespace data_image_detail
 
-template <std::size_t N> constexpr std::uint32_t image_length(const std::array<LiteralSpec, N>& literals) {
+template <std::size_t N>
+constexpr std::uint32_t image_length(const std::array<LiteralSpec, N>& literals) {
   std::uint32_t total = 0;
   for (const auto& spec : literals) {
     total += data_image_detail::block_size(spec);
@@ -74,7 +79,8 @@ template <std::size_t N> constexpr std::uint32_t image_length(const std::array<L
 
 // Stored offset (from the start of the data section) of literal `index`.
 template <std::size_t N>
-constexpr std::uint32_t literal_offset(const std::array<LiteralSpec, N>& literals, std::size_t index) {
+constexpr std::uint32_t literal_offset(const std::array<LiteralSpec, N>& literals,
+                                       std::size_t index) {
   std::uint32_t offset = kStoredImageOffset;
   for (std::size_t i = 0; i < index; ++i) {
     offset += data_image_detail::block_size(literals[i]);
@@ -82,7 +88,8 @@ constexpr std::uint32_t literal_offset(const std::array<LiteralSpec, N>& literal
   return offset;
 }
 
-template <std::size_t N> constexpr std::size_t section_size(const std::array<LiteralSpec, N>& literals) {
+template <std::size_t N>
+constexpr std::size_t section_size(const std::array<LiteralSpec, N>& literals) {
   return kStoredImageOffset + image_length(literals);
 }
 
@@ -90,7 +97,8 @@ template <std::size_t N> constexpr std::size_t section_size(const std::array<Lit
 // descriptor that places the image at kRunTimeImageOffset and clears no
 // global-variable area.
 template <std::size_t Size, std::size_t N>
-constexpr std::array<std::uint8_t, Size> build_data_section(const std::array<LiteralSpec, N>& literals) {
+constexpr std::array<std::uint8_t, Size>
+build_data_section(const std::array<LiteralSpec, N>& literals) {
   static_assert(Size >= kStoredImageOffset);
   std::array<std::uint8_t, Size> section{};
   using data_image_detail::put32;

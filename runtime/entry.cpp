@@ -4,4 +4,6 @@
 #include "runtime/program.h"
 #include "runtime/startup.h"
 
-int main() { runtime_start(platform::default_platform(), program_definition()); }
+int main() {
+  runtime_start(platform::default_platform(), program_definition());
+}

@@ -5,10 +5,14 @@ RuntimeState& runtime_state() {
   return state;
 }
 
-platform::Platform& runtime_platform() { return *runtime_state().platform; }
+platform::Platform& runtime_platform() {
+  return *runtime_state().platform;
+}
 
 RuntimeFrame::RuntimeFrame() : caller_(runtime_state().current_frame) {
   runtime_state().current_frame = this;
 }
 
-RuntimeFrame::~RuntimeFrame() { runtime_state().current_frame = caller_; }
+RuntimeFrame::~RuntimeFrame() {
+  runtime_state().current_frame = caller_;
+}
