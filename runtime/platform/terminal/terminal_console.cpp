@@ -2,14 +2,15 @@
 // here and drawn on the terminal's visible screen when the program pauses or
 // waits for input; keys are read from the controlling terminal and decoded
 // into console key records. See console_model.h, renderer.h and
-// key_decoder.h for the parts; this file joins them to the platform calls.
+// key_decoder.h for the parts; this file joins them to the console calls.
 #include "runtime/platform/terminal/terminal_console.h"
+
+#include "runtime/platform/terminal/console_platform.h"
 
 #include <fcntl.h>
 #include <langinfo.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <climits>
 #include <clocale>
@@ -17,11 +18,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 
 #include "runtime/platform/terminal/code_pages.h"
@@ -34,15 +32,8 @@
 #include "runtime/platform/terminal/terminal_io.h"
 #include "runtime/platform/terminal/terminal_signals.h"
 
-namespace platform {
+namespace platform::terminal {
 namespace {
-
-using terminal::CodePageConverter;
-using terminal::ConsoleModel;
-using terminal::KeyDecoder;
-using terminal::OutputEncoder;
-using terminal::Renderer;
-using terminal::RendererOptions;
 
 // How long start-up waits for the terminal to report where its cursor is.
 constexpr std::uint64_t kCursorReportWaitMs = 400;
@@ -50,7 +41,6 @@ constexpr std::uint64_t kCursorReportWaitMs = 400;
 constexpr std::size_t kOutputHighWater = std::size_t{64} * 1024;
 // Sizes beyond these are not believed.
 constexpr int kLargestSide = 1024;
-constexpr std::size_t kTlsSlots = 64;
 // The exit code of a process that ends without a terminal.
 constexpr int kNoTerminalExitCode = 255;
 
@@ -76,181 +66,17 @@ bool is_controlling_terminal(int fd) {
   return session != -1 && session == ::getsid(0);
 }
 
-const char* program_name() {
-  const char* name = ::program_invocation_short_name;
-  return name != nullptr && *name != 0 ? name : "program";
+TerminalConsole& the_console() {
+  // Never destroyed: exit paths and signal handlers may still need it.
+  static auto* console = new TerminalConsole;
+  return *console;
 }
-
-class TerminalConsole final : public Platform {
-public:
-  TerminalConsole();
-
-  // Lets go of the terminal: colours reset, cursor shown, modes back. Safe to
-  // call again.
-  void restore_terminal();
-
-  // Process.
-  bool get_version_ex(OsVersionInfo& info) override;
-  void get_startup_info(StartupInfo& info) override { info = StartupInfo{}; }
-  const char16_t* get_command_line() override;
-  Handle get_module_handle() override;
-  [[noreturn]] void exit_process(std::uint32_t exit_code) override;
-
-  // Memory and threads.
-  void* global_alloc_zeroed(std::size_t bytes) override {
-    return std::calloc(1, bytes == 0 ? 1 : bytes);
-  }
-  void* global_free(void* block) override {
-    std::free(block);
-    return nullptr;
-  }
-  std::uint32_t tls_alloc() override;
-  void* tls_get_value(std::uint32_t index) override;
-  bool tls_set_value(std::uint32_t index, void* value) override;
-  bool tls_free(std::uint32_t index) override;
-  void sleep(std::uint32_t milliseconds) override;
-
-  // Console set-up.
-  Handle get_std_handle(StdHandle which) override;
-  Handle create_file(const char* name, std::uint32_t access, std::uint32_t share,
-                     std::uint32_t disposition, std::uint32_t flags) override;
-  bool get_console_mode(Handle console, std::uint32_t& mode) override;
-  bool set_console_mode(Handle console, std::uint32_t mode) override;
-  bool set_console_ctrl_handler(CtrlHandler handler, bool add) override;
-
-  // Console window: a terminal has none.
-  std::uint32_t get_console_title(char16_t* buffer, std::uint32_t size) override {
-    if (buffer != nullptr && size > 0) {
-      buffer[0] = 0;
-    }
-    return 0;
-  }
-  bool set_console_title(const char16_t* /*title*/) override { return false; }
-  Handle find_window(const char16_t* /*title*/) override { return kNullHandle; }
-  Handle get_system_menu(Handle /*window*/, bool /*revert*/) override { return kNullHandle; }
-  bool delete_menu(Handle /*menu*/, std::uint32_t /*position*/, std::uint32_t /*flags*/) override {
-    return false;
-  }
-  bool insert_menu(Handle /*menu*/, std::uint32_t /*position*/, std::uint32_t /*flags*/,
-                   std::uintptr_t /*item_id*/, const char16_t* /*text*/) override {
-    return false;
-  }
-  bool draw_menu_bar(Handle /*window*/) override { return false; }
-  bool get_window_rect(Handle /*window*/, WindowRect& /*rect*/) override { return false; }
-  bool set_window_pos(Handle /*window*/, std::int32_t /*x*/, std::int32_t /*y*/,
-                      std::int32_t /*width*/, std::int32_t /*height*/) override {
-    return false;
-  }
-  bool set_foreground_window(Handle /*window*/) override { return false; }
-  bool lock_window_update(Handle /*window*/) override { return false; }
-
-  // Screen.
-  bool get_console_screen_buffer_info(Handle console, ScreenBufferInfo& info) override;
-  bool write_console_output(Handle console, const CharInfo* buffer, Coord buffer_size,
-                            Coord buffer_coord, SmallRect& region) override;
-  bool read_console_output(Handle console, CharInfo* buffer, Coord buffer_size, Coord buffer_coord,
-                           SmallRect& region) override;
-  bool set_console_cursor_position(Handle console, Coord position) override;
-  bool scroll_console_screen_buffer(Handle console, const SmallRect& scroll, const SmallRect* clip,
-                                    Coord destination, const CharInfo& fill) override;
-  bool set_console_text_attribute(Handle console, std::uint16_t attributes) override;
-  bool fill_console_output_attribute(Handle console, std::uint16_t attributes, std::uint32_t length,
-                                     Coord start, std::uint32_t& written) override;
-  bool fill_console_output_character(Handle console, char character, std::uint32_t length,
-                                     Coord start, std::uint32_t& written) override;
-  bool get_console_cursor_info(Handle console, CursorInfo& info) override;
-  bool set_console_cursor_info(Handle console, const CursorInfo& info) override;
-  // A terminal's size is the user's to change.
-  bool set_console_screen_buffer_size(Handle /*console*/, Coord /*size*/) override { return false; }
-  bool set_console_window_info(Handle /*console*/, bool /*absolute*/,
-                               const SmallRect& /*window*/) override {
-    return false;
-  }
-
-  // Keyboard.
-  bool peek_console_input(Handle console, InputRecord& record, std::uint32_t& count) override;
-  bool read_console_input(Handle console, InputRecord& record, std::uint32_t& count) override;
-  void get_local_time(SystemTime& time) override;
-  bool message_beep(std::uint32_t /*type*/) override {
-    out_ += '\a';
-    return true;
-  }
-
-  // Text.
-  int multi_byte_to_wide_char(std::uint32_t code_page, std::uint32_t /*flags*/, const char* source,
-                              int source_bytes, char16_t* output, int output_units) override {
-    return converter_.to_wide(code_page, source, source_bytes, output, output_units);
-  }
-  int wide_char_to_multi_byte(std::uint32_t code_page, std::uint32_t /*flags*/,
-                              const char16_t* source, int source_units, char* output,
-                              int output_bytes) override {
-    return converter_.to_multi_byte(code_page, source, source_units, output, output_bytes);
-  }
-  char16_t* sys_alloc_string_len(const char16_t* source, std::uint32_t units) override;
-  char* sys_alloc_string_byte_len(const char* source, std::uint32_t bytes) override;
-  void sys_free_string(void* string) override;
-
-  // Other.
-  std::int32_t message_box(Handle owner, const char* text, const char* caption,
-                           std::uint32_t type) override;
-  void co_initialize() override {}
-  void co_uninitialize() override {}
-  void variant_clear(void* /*variant*/) override {}
-  bool close_handle(Handle handle) override;
-  bool find_close(Handle /*handle*/) override { return true; }
-
-private:
-  void take_terminal();
-  [[noreturn]] void fail_without_terminal(int error);
-  [[nodiscard]] bool is_input(Handle handle);
-  [[nodiscard]] bool is_screen(Handle handle);
-  bool prepare_screen(Handle handle);
-  void follow_terminal_size();
-  void settle_cursor_report();
-  void pump_input();
-  void act_on_signals();
-  void flush();
-  void write_out();
-  void suspend();
-  void resume();
-  [[noreturn]] void end_by_signal(int signal_number);
-  [[noreturn]] void terminal_gone();
-  void* allocate_string(std::uint32_t bytes);
-
-  std::string codeset_;
-  CodePageConverter converter_;
-  std::unique_ptr<OutputEncoder> encoder_;
-  std::u16string command_line_;
-
-  int tty_fd_ = -1;
-  bool console_input_open_ = false;
-  std::set<int> opened_files_;
-  terminal::TerminalModes modes_;
-  bool held_ = false;
-  bool processed_input_ = true;
-  std::uint32_t input_mode_ = kEnableProcessedInput | kEnableLineInput | kEnableEchoInput;
-  std::uint32_t output_mode_ = kEnableProcessedOutput | kEnableWrapAtEolOutput;
-  CtrlHandler ctrl_handler_ = nullptr;
-
-  RendererOptions renderer_options_;
-  std::optional<KeyDecoder> decoder_;
-  std::optional<ConsoleModel> model_;
-  std::unique_ptr<Renderer> renderer_;
-  int output_fd_ = -1;
-  std::string out_;
-  bool report_awaited_ = false;
-  std::uint64_t report_sent_ms_ = 0;
-  std::uint64_t last_pump_ms_ = 0;
-
-  std::array<void*, kTlsSlots> tls_values_{};
-  std::array<bool, kTlsSlots> tls_used_{};
-};
-
-TerminalConsole& the_console();
 
 void restore_at_exit() {
   the_console().restore_terminal();
 }
+
+} // namespace
 
 TerminalConsole::TerminalConsole() {
   std::setlocale(LC_CTYPE, "");
@@ -276,9 +102,9 @@ void TerminalConsole::take_terminal() {
   }
   tty_fd_ = fd;
 
-  const terminal::TerminalCapabilities capabilities = terminal::load_terminal_capabilities(fd);
+  const TerminalCapabilities capabilities = load_terminal_capabilities(fd);
   renderer_options_ = {capabilities.background_color_erase, capabilities.last_column_safe};
-  terminal::InputCharset charset;
+  InputCharset charset;
   charset.utf8 = encoder_->utf8();
   if (!charset.utf8) {
     for (std::size_t byte = 0; byte < charset.single_byte.size(); ++byte) {
@@ -287,19 +113,19 @@ void TerminalConsole::take_terminal() {
       charset.single_byte[byte] = text.size() == 1 ? text[0] : u'\uFFFD';
     }
   }
-  decoder_.emplace(terminal::build_key_table(capabilities.keys), charset);
+  decoder_.emplace(build_key_table(capabilities.keys), charset);
 
-  terminal::signals::install(fd, fd, modes_.original(), Renderer::kResetSequence);
+  signals::install(fd, fd, modes_.original(), Renderer::kResetSequence);
   modes_.enter(processed_input_);
   held_ = true;
-  terminal::signals::set_terminal_held(true);
+  signals::set_terminal_held(true);
   std::atexit(restore_at_exit);
 
   // Keys typed before the answer stay in the decoder as input.
-  terminal::write_all(fd, kCursorPositionRequest);
+  write_all(fd, kCursorPositionRequest);
   decoder_->expect_cursor_report();
   report_awaited_ = true;
-  report_sent_ms_ = terminal::monotonic_ms();
+  report_sent_ms_ = monotonic_ms();
   last_pump_ms_ = report_sent_ms_;
 }
 
@@ -310,7 +136,7 @@ void TerminalConsole::fail_without_terminal(int error) {
   message += ": no terminal to read keys from (";
   message += error == ENXIO ? "no controlling terminal" : std::strerror(error);
   message += ")\n";
-  terminal::write_all(STDERR_FILENO, message);
+  write_all(STDERR_FILENO, message);
   std::_Exit(kNoTerminalExitCode);
 }
 
@@ -319,36 +145,36 @@ void TerminalConsole::restore_terminal() {
     return;
   }
   held_ = false;
-  terminal::signals::set_terminal_held(false);
-  terminal::write_all(output_fd_ >= 0 ? output_fd_ : tty_fd_, Renderer::kResetSequence);
+  signals::set_terminal_held(false);
+  write_all(output_fd_ >= 0 ? output_fd_ : tty_fd_, Renderer::kResetSequence);
   modes_.restore();
 }
 
 void TerminalConsole::act_on_signals() {
-  unsigned arrived = terminal::signals::take();
+  unsigned arrived = signals::take();
   while (arrived != 0) {
-    if ((arrived & terminal::signals::kHangUp) != 0) {
+    if ((arrived & signals::kHangUp) != 0) {
       end_by_signal(SIGHUP);
     }
-    if ((arrived & terminal::signals::kTerminate) != 0) {
+    if ((arrived & signals::kTerminate) != 0) {
       end_by_signal(SIGTERM);
     }
     // Ctrl+C and Ctrl+\ (Ctrl+Break) reach the control handler, which
     // reports them handled; unhandled, they end the program.
-    if ((arrived & terminal::signals::kInterrupt) != 0 &&
+    if ((arrived & signals::kInterrupt) != 0 &&
         (ctrl_handler_ == nullptr || ctrl_handler_(kCtrlCEvent) == 0)) {
       end_by_signal(SIGINT);
     }
-    if ((arrived & terminal::signals::kQuit) != 0 &&
+    if ((arrived & signals::kQuit) != 0 &&
         (ctrl_handler_ == nullptr || ctrl_handler_(kCtrlBreakEvent) == 0)) {
       end_by_signal(SIGQUIT);
     }
-    if ((arrived & terminal::signals::kStop) != 0) {
+    if ((arrived & signals::kStop) != 0) {
       suspend();
-    } else if ((arrived & terminal::signals::kContinue) != 0) {
+    } else if ((arrived & signals::kContinue) != 0) {
       resume();
     }
-    arrived = terminal::signals::take() & ~terminal::signals::kContinue;
+    arrived = signals::take() & ~signals::kContinue;
   }
 }
 
@@ -357,7 +183,7 @@ void TerminalConsole::act_on_signals() {
 void TerminalConsole::suspend() {
   flush();
   restore_terminal();
-  terminal::signals::act_by_default(SIGTSTP);
+  signals::act_by_default(SIGTSTP);
   resume();
 }
 
@@ -367,7 +193,7 @@ void TerminalConsole::resume() {
   }
   modes_.enter(processed_input_);
   held_ = true;
-  terminal::signals::set_terminal_held(true);
+  signals::set_terminal_held(true);
   if (model_ && renderer_) {
     renderer_->reset(model_->size());
     model_->mark_changed();
@@ -379,18 +205,18 @@ void TerminalConsole::resume() {
 // the process killed by that signal (a shell reports 128 + its number).
 void TerminalConsole::end_by_signal(int signal_number) {
   restore_terminal();
-  terminal::signals::uninstall();
-  terminal::signals::act_by_default(signal_number);
+  signals::uninstall();
+  signals::act_by_default(signal_number);
   std::_Exit(128 + signal_number);
 }
 
 void TerminalConsole::terminal_gone() {
   // Nothing more can be shown; only the modes are put back, where possible.
   held_ = false;
-  terminal::signals::set_terminal_held(false);
+  signals::set_terminal_held(false);
   modes_.restore();
-  terminal::signals::uninstall();
-  terminal::signals::act_by_default(SIGHUP);
+  signals::uninstall();
+  signals::act_by_default(SIGHUP);
   std::_Exit(128 + SIGHUP);
 }
 
@@ -531,8 +357,7 @@ bool TerminalConsole::prepare_screen(Handle handle) {
 void TerminalConsole::follow_terminal_size() {
   int columns = 0;
   int rows = 0;
-  if (!terminal::terminal_size(output_fd_, columns, rows) &&
-      !terminal::terminal_size(tty_fd_, columns, rows)) {
+  if (!terminal_size(output_fd_, columns, rows) && !terminal_size(tty_fd_, columns, rows)) {
     if (model_) {
       return;
     }
@@ -569,13 +394,12 @@ void TerminalConsole::settle_cursor_report() {
                                static_cast<std::int16_t>(std::min<int>(position->y, size.y - 1))});
       return;
     }
-    const std::uint64_t now = terminal::monotonic_ms();
+    const std::uint64_t now = monotonic_ms();
     if (now >= deadline) {
       decoder_->stop_waiting_for_reports();
       return;
     }
-    terminal::wait_readable(tty_fd_, terminal::signals::wake_fd(),
-                            static_cast<int>(deadline - now));
+    wait_readable(tty_fd_, signals::wake_fd(), static_cast<int>(deadline - now));
   }
 }
 
@@ -699,7 +523,7 @@ void TerminalConsole::write_out() {
     return;
   }
   const int fd = output_fd_ >= 0 ? output_fd_ : tty_fd_;
-  if (fd >= 0 && !terminal::write_all(fd, out_) && errno == EIO) {
+  if (fd >= 0 && !write_all(fd, out_) && errno == EIO) {
     terminal_gone();
   }
   out_.clear();
@@ -715,14 +539,14 @@ void TerminalConsole::pump_input() {
     return;
   }
   std::string bytes;
-  terminal::ReadResult result = terminal::ReadResult::bytes;
-  for (int reads = 0; reads < 16 && result == terminal::ReadResult::bytes; ++reads) {
-    result = terminal::read_ready(tty_fd_, bytes);
+  ReadResult result = ReadResult::bytes;
+  for (int reads = 0; reads < 16 && result == ReadResult::bytes; ++reads) {
+    result = read_ready(tty_fd_, bytes);
   }
-  if (result == terminal::ReadResult::gone && bytes.empty()) {
+  if (result == ReadResult::gone && bytes.empty()) {
     terminal_gone();
   }
-  const std::uint64_t now = terminal::monotonic_ms();
+  const std::uint64_t now = monotonic_ms();
   const auto silent =
       static_cast<std::uint32_t>(std::min<std::uint64_t>(now - last_pump_ms_, 60000));
   last_pump_ms_ = now;
@@ -764,128 +588,28 @@ bool TerminalConsole::read_console_input(Handle console, InputRecord& record,
       return true;
     }
     const auto wait = decoder_->wait_left();
-    terminal::wait_readable(tty_fd_, terminal::signals::wake_fd(),
-                            wait ? static_cast<int>(*wait) : -1);
+    wait_readable(tty_fd_, signals::wake_fd(), wait ? static_cast<int>(*wait) : -1);
   }
-}
-
-void TerminalConsole::get_local_time(SystemTime& time) {
-  timespec now{};
-  ::clock_gettime(CLOCK_REALTIME, &now);
-  tm local{};
-  ::localtime_r(&now.tv_sec, &local);
-  time.year = static_cast<std::uint16_t>(local.tm_year + 1900);
-  time.month = static_cast<std::uint16_t>(local.tm_mon + 1);
-  time.day_of_week = static_cast<std::uint16_t>(local.tm_wday);
-  time.day = static_cast<std::uint16_t>(local.tm_mday);
-  time.hour = static_cast<std::uint16_t>(local.tm_hour);
-  time.minute = static_cast<std::uint16_t>(local.tm_min);
-  time.second = static_cast<std::uint16_t>(std::min(local.tm_sec, 59));
-  time.milliseconds = static_cast<std::uint16_t>(now.tv_nsec / 1000000);
 }
 
 // --- Process, memory, threads ----------------------------------------------
-
-bool TerminalConsole::get_version_ex(OsVersionInfo& info) {
-  // This console offers everything the runtime asks of an NT console.
-  info.major_version = 10;
-  info.minor_version = 0;
-  info.build_number = 19041;
-  info.platform_id = kPlatformWin32Nt;
-  info.service_pack[0] = 0;
-  return true;
-}
-
-// The arguments as one command line, quoted the way Windows quotes them.
-const char16_t* TerminalConsole::get_command_line() {
-  if (command_line_.empty()) {
-    std::ifstream file("/proc/self/cmdline", std::ios::binary);
-    const std::string raw{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    std::size_t start = 0;
-    while (start < raw.size()) {
-      std::size_t end = raw.find('\0', start);
-      if (end == std::string::npos) {
-        end = raw.size();
-      }
-      const std::string argument = raw.substr(start, end - start);
-      if (!command_line_.empty()) {
-        command_line_ += u' ';
-      }
-      const bool quote = argument.empty() || argument.find_first_of(" \t\"") != std::string::npos;
-      if (quote) {
-        command_line_ += u'"';
-      }
-      for (const char16_t unit : converter_.decode(codeset_, argument)) {
-        if (unit == u'"') {
-          command_line_ += u'\\';
-        }
-        command_line_ += unit;
-      }
-      if (quote) {
-        command_line_ += u'"';
-      }
-      start = end + 1;
-    }
-    if (command_line_.empty()) {
-      command_line_ = u"program";
-    }
-  }
-  return command_line_.c_str();
-}
-
-Handle TerminalConsole::get_module_handle() {
-  static const char module_marker = 0;
-  return reinterpret_cast<Handle>(&module_marker);
-}
 
 // Everything drawn, the terminal given back, then the end.
 void TerminalConsole::exit_process(std::uint32_t exit_code) {
   flush();
   restore_terminal();
-  terminal::signals::uninstall();
+  signals::uninstall();
   std::exit(static_cast<int>(exit_code & 0xFF));
-}
-
-std::uint32_t TerminalConsole::tls_alloc() {
-  for (std::size_t i = 0; i < kTlsSlots; ++i) {
-    if (!tls_used_[i]) {
-      tls_used_[i] = true;
-      tls_values_[i] = nullptr;
-      return static_cast<std::uint32_t>(i);
-    }
-  }
-  return kTlsOutOfIndexes;
-}
-
-void* TerminalConsole::tls_get_value(std::uint32_t index) {
-  return index < kTlsSlots && tls_used_[index] ? tls_values_[index] : nullptr;
-}
-
-bool TerminalConsole::tls_set_value(std::uint32_t index, void* value) {
-  if (index >= kTlsSlots || !tls_used_[index]) {
-    return false;
-  }
-  tls_values_[index] = value;
-  return true;
-}
-
-bool TerminalConsole::tls_free(std::uint32_t index) {
-  if (index >= kTlsSlots || !tls_used_[index]) {
-    return false;
-  }
-  tls_used_[index] = false;
-  tls_values_[index] = nullptr;
-  return true;
 }
 
 // A pause shows what the program drew, then sleeps; signals that arrive
 // meanwhile are acted on and the rest of the pause is slept.
 void TerminalConsole::sleep(std::uint32_t milliseconds) {
   flush();
-  const std::uint64_t deadline = terminal::monotonic_ms() + milliseconds;
+  const std::uint64_t deadline = monotonic_ms() + milliseconds;
   while (true) {
     act_on_signals();
-    const std::uint64_t now = terminal::monotonic_ms();
+    const std::uint64_t now = monotonic_ms();
     if (now >= deadline) {
       return;
     }
@@ -895,67 +619,12 @@ void TerminalConsole::sleep(std::uint32_t milliseconds) {
   }
 }
 
-// --- Strings and messages --------------------------------------------------
+} // namespace platform::terminal
 
-// An automation string: a 32-bit byte count, the data, a zero unit; the
-// handle points at the data.
-void* TerminalConsole::allocate_string(std::uint32_t bytes) {
-  if (bytes > 0x7FFFFFF0U) {
-    return nullptr;
-  }
-  auto* block = static_cast<std::uint8_t*>(std::calloc(1, sizeof(std::uint32_t) + bytes + 2));
-  if (block == nullptr) {
-    return nullptr;
-  }
-  std::memcpy(block, &bytes, sizeof bytes);
-  return block + sizeof(std::uint32_t);
-}
-
-char16_t* TerminalConsole::sys_alloc_string_len(const char16_t* source, std::uint32_t units) {
-  if (units > 0x3FFFFFF0U) {
-    return nullptr;
-  }
-  auto* data = static_cast<char16_t*>(allocate_string(units * 2));
-  if (data != nullptr && source != nullptr) {
-    std::memcpy(data, source, static_cast<std::size_t>(units) * 2);
-  }
-  return data;
-}
-
-char* TerminalConsole::sys_alloc_string_byte_len(const char* source, std::uint32_t bytes) {
-  auto* data = static_cast<char*>(allocate_string(bytes));
-  if (data != nullptr && source != nullptr) {
-    std::memcpy(data, source, bytes);
-  }
-  return data;
-}
-
-void TerminalConsole::sys_free_string(void* string) {
-  if (string != nullptr) {
-    std::free(static_cast<std::uint8_t*>(string) - sizeof(std::uint32_t));
-  }
-}
-
-std::int32_t TerminalConsole::message_box(Handle /*owner*/, const char* text, const char* caption,
-                                          std::uint32_t /*type*/) {
-  std::string line = caption != nullptr && *caption != 0 ? std::string(caption) : program_name();
-  line += ": ";
-  line += text != nullptr ? text : "";
-  line += '\n';
-  terminal::write_all(STDERR_FILENO, line);
-  return 1; // OK
-}
-
-TerminalConsole& the_console() {
-  // Never destroyed: exit paths and signal handlers may still need it.
-  static auto* console = new TerminalConsole;
-  return *console;
-}
-
-} // namespace
+namespace platform {
 
 Platform& terminal_platform() {
-  return the_console();
+  return terminal::the_console();
 }
 
 } // namespace platform
