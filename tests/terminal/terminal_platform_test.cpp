@@ -57,7 +57,8 @@ Handle take_console(Platform& console, bool input_mode_zero = true) {
 class PseudoTerminal {
 public:
   // Starts `child` on a new pseudo-terminal as its controlling terminal.
-  explicit PseudoTerminal(const std::function<void()>& child) {
+  explicit PseudoTerminal(const std::function<void()>& child, bool answers_reports = true)
+      : answers_reports_(answers_reports) {
     std::fflush(nullptr);
     winsize size{};
     size.ws_row = kRows;
@@ -151,7 +152,7 @@ private:
       return false;
     }
     output_.append(buffer, static_cast<std::size_t>(bytes));
-    if (!answered_ && output_.find("\x1b[6n") != std::string::npos) {
+    if (answers_reports_ && !answered_ && output_.find("\x1b[6n") != std::string::npos) {
       answered_ = true;
       send("\x1b[5;1R"); // the cursor stands at row 5, column 1
     }
@@ -161,6 +162,7 @@ private:
   int master_ = -1;
   pid_t pid_ = -1;
   bool finished_ = false;
+  bool answers_reports_ = true;
   bool answered_ = false;
   termios initial_modes_{};
   std::string output_;
@@ -209,6 +211,33 @@ TEST(TerminalPlatform, DrawsAtTheReportedCursorAndGivesTheTerminalBack) {
   EXPECT_EQ(screen.at(0, 4).background, 4);
   EXPECT_EQ(screen.cursor_x(), 3);
   EXPECT_EQ(screen.cursor_y(), 4);
+}
+
+// A terminal that never reports its cursor: after a short wait the cursor
+// is taken to be at the start of the last row.
+TEST(TerminalPlatform, UnansweredCursorQueryMeansTheLastRow) {
+  PseudoTerminal pty(
+      [] {
+        Platform& console = platform::terminal_platform();
+        take_console(console);
+        const Handle screen = console.get_std_handle(StdHandle::output);
+        platform::ScreenBufferInfo info;
+        console.get_console_screen_buffer_info(screen, info);
+        const platform::CharInfo cell{u'z', 0x07};
+        platform::SmallRect region{info.cursor_position.x, info.cursor_position.y,
+                                   info.cursor_position.x, info.cursor_position.y};
+        console.write_console_output(screen, &cell, {1, 1}, {0, 0}, region);
+        console.exit_process(0);
+      },
+      false);
+  const auto started = std::chrono::steady_clock::now();
+  const int status = pty.wait_status();
+  const auto waited = std::chrono::steady_clock::now() - started;
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_LT(waited, std::chrono::seconds(2));
+  terminal_test::ScreenModel screen(kColumns, kRows);
+  screen.feed(pty.output());
+  EXPECT_EQ(screen.at(0, kRows - 1).character, U'z');
 }
 
 TEST(TerminalPlatform, CtrlCArrivesAsAKeyInInputModeZero) {
