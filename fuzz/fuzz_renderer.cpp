@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 namespace {
 
 using platform::terminal::Cell;
+using platform::terminal::OutputEncoder;
 using platform::terminal::Renderer;
 using platform::terminal::RendererOptions;
 
@@ -35,9 +37,11 @@ int ansi_colour(int console_colour) {
 
 class RendererCheck {
 public:
-  RendererCheck(int columns, int rows, RendererOptions options)
-      : columns_(columns), rows_(rows), options_(options), renderer_(options, encoder_),
-        screen_(columns, rows, !options.last_column_safe),
+  RendererCheck(int columns, int rows, RendererOptions options, bool utf8)
+      : columns_(columns), rows_(rows), options_(options),
+        encoder_(utf8 ? std::make_unique<OutputEncoder>()
+                      : std::make_unique<OutputEncoder>("ISO-8859-1")),
+        renderer_(options, *encoder_), screen_(columns, rows, !options.last_column_safe, utf8),
         cells_(static_cast<std::size_t>(columns) * rows) {
     renderer_.reset(
         platform::Coord{static_cast<std::int16_t>(columns), static_cast<std::int16_t>(rows)});
@@ -162,14 +166,26 @@ private:
     const char32_t glyph = platform::terminal::display_code_point(want.character);
     FUZZ_CHECK(glyph >= 0x20 && (glyph < 0x7F || glyph >= 0xA0));
     FUZZ_CHECK(glyph < 0xD800 || glyph > 0xDFFF);
-    FUZZ_CHECK(shown.code_point == glyph);
+    FUZZ_CHECK(shown.code_point == shown_as(glyph));
     FUZZ_CHECK(shown.foreground == foreground);
+  }
+
+  // What the terminal shows for a glyph: itself in UTF-8; in a single-byte
+  // character set, the character the encoder's one byte stands for.
+  [[nodiscard]] char32_t shown_as(char32_t glyph) const {
+    std::string bytes;
+    encoder_->append(bytes, glyph);
+    if (encoder_->utf8()) {
+      return glyph;
+    }
+    FUZZ_CHECK(bytes.size() == 1);
+    return static_cast<unsigned char>(bytes.front());
   }
 
   int columns_;
   int rows_;
   RendererOptions options_;
-  platform::terminal::OutputEncoder encoder_;
+  std::unique_ptr<OutputEncoder> encoder_;
   Renderer renderer_;
   fuzz::VtScreen screen_;
   std::vector<Cell> cells_;
@@ -184,7 +200,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   RendererOptions options;
   options.background_color_erase = input.ConsumeBool();
   options.last_column_safe = input.ConsumeBool();
-  RendererCheck check(columns, rows, options);
+  const bool utf8 = input.ConsumeIntegral<std::uint8_t>() % 4 != 0;
+  RendererCheck check(columns, rows, options, utf8);
 
   for (int step = 0; step < 64 && input.remaining_bytes() > 0; ++step) {
     switch (input.ConsumeIntegralInRange(0, 7)) {

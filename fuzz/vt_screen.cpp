@@ -46,8 +46,8 @@ std::pair<char32_t, std::size_t> decode_utf8(std::string_view bytes) {
 
 } // namespace
 
-VtScreen::VtScreen(int columns, int rows, bool wraps_at_once)
-    : columns_(columns), rows_(rows), wraps_at_once_(wraps_at_once),
+VtScreen::VtScreen(int columns, int rows, bool wraps_at_once, bool utf8)
+    : columns_(columns), rows_(rows), wraps_at_once_(wraps_at_once), utf8_(utf8),
       cells_(static_cast<std::size_t>(columns) * rows) {}
 
 bool VtScreen::apply(std::string_view bytes, std::string& error) {
@@ -78,6 +78,13 @@ bool VtScreen::apply(std::string_view bytes, std::string& error) {
       }
       ++i;
     } else if (byte < 0x80) {
+      print(byte);
+      ++i;
+    } else if (!utf8_) {
+      if (byte < 0xA0) {
+        error = "a C1 control";
+        return false;
+      }
       print(byte);
       ++i;
     } else {

@@ -23,7 +23,8 @@ class VtScreen {
 public:
   // `wraps_at_once`: writing the last column moves to the next row at once
   // (and scrolls at the bottom) instead of waiting for the next character.
-  VtScreen(int columns, int rows, bool wraps_at_once);
+  // `utf8`: text is UTF-8; otherwise one character per byte (ISO 8859-1).
+  VtScreen(int columns, int rows, bool wraps_at_once, bool utf8 = true);
 
   // Applies terminal output; false with `error` set at the first thing the
   // model does not accept.
@@ -50,6 +51,7 @@ private:
   int columns_;
   int rows_;
   bool wraps_at_once_;
+  bool utf8_;
   std::vector<VtCell> cells_;
   int x_ = 0;
   int y_ = 0;
