@@ -169,6 +169,11 @@ void TerminalConsole::act_on_signals() {
         (ctrl_handler_ == nullptr || ctrl_handler_(kCtrlBreakEvent) == 0)) {
       end_by_signal(SIGQUIT);
     }
+    if ((arrived & signals::kResize) != 0) {
+      // The next flush repaints at the new size, also while the program
+      // only waits for a key.
+      follow_terminal_size();
+    }
     if ((arrived & signals::kStop) != 0) {
       suspend();
     } else if ((arrived & signals::kContinue) != 0) {
@@ -506,10 +511,6 @@ bool TerminalConsole::set_console_cursor_info(Handle console, const CursorInfo& 
 
 // Draws what changed and writes everything collected with one write.
 void TerminalConsole::flush() {
-  if (model_ && output_fd_ >= 0) {
-    // A resize while the program waits for a key repaints at once.
-    follow_terminal_size();
-  }
   if (model_ && renderer_ && model_->changed()) {
     renderer_->render(model_->cells(), out_);
     renderer_->place_cursor(model_->cursor(), model_->cursor_info.visible != 0, out_);

@@ -17,8 +17,8 @@ struct Recorded {
 };
 
 constexpr Recorded kRecorded[] = {
-    {SIGINT, kInterrupt},  {SIGQUIT, kQuit}, {SIGHUP, kHangUp},
-    {SIGTERM, kTerminate}, {SIGTSTP, kStop}, {SIGCONT, kContinue},
+    {SIGINT, kInterrupt}, {SIGQUIT, kQuit},     {SIGHUP, kHangUp},   {SIGTERM, kTerminate},
+    {SIGTSTP, kStop},     {SIGCONT, kContinue}, {SIGWINCH, kResize},
 };
 
 constexpr int kFatal[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGSYS};
@@ -148,7 +148,11 @@ void uninstall() {
 
 unsigned take() {
   HandlerState& s = state();
-  if (s.wake_pipe[0] >= 0) {
+  // The pipe is drained only when something arrived: this runs at every
+  // input poll, and an empty read would cost a system call each time. A
+  // signal that lands between the test and the exchange leaves a byte behind,
+  // which only wakes the next wait early.
+  if (s.wake_pipe[0] >= 0 && s.arrived.load() != 0) {
     char bytes[64];
     while (::read(s.wake_pipe[0], bytes, sizeof bytes) > 0) {
     }

@@ -19,6 +19,7 @@ inline constexpr unsigned kHangUp = 1U << 2;    // SIGHUP
 inline constexpr unsigned kTerminate = 1U << 3; // SIGTERM
 inline constexpr unsigned kStop = 1U << 4;      // SIGTSTP
 inline constexpr unsigned kContinue = 1U << 5;  // SIGCONT
+inline constexpr unsigned kResize = 1U << 6;    // SIGWINCH
 
 // Installs the handlers. `terminal_fd` and `saved_modes` are what the fatal
 // handler restores; `reset` (static storage) is written to `output_fd` first.
