@@ -143,7 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const KeyTable& table =
       key_tables()[input.ConsumeIntegralInRange<std::size_t>(0, kTerminals.size() - 1)];
   const std::string stream =
-      input.ConsumeBytesAsString(input.ConsumeIntegralInRange<std::size_t>(0, 256));
+      input.ConsumeBytesAsString(input.ConsumeIntegralInRange<std::size_t>(0, 1024));
   const InputCharset charset = utf8 ? InputCharset{} : InputCharset::latin1();
 
   KeyDecoder split(table, charset);
