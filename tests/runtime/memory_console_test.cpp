@@ -212,6 +212,44 @@ TEST(MemoryConsoleScreen, WriteTakesCellsFromTheBufferCoordinate) {
   EXPECT_EQ(back[1].character, u' ');
 }
 
+// Block writes and reads that land nowhere touch no cell (and read or write
+// nothing outside the caller's block), succeed, and report an empty region.
+TEST(MemoryConsoleScreen, BlockOperationsThatLandNowhereReportAnEmptyRegion) {
+  struct Case {
+    const char* name;
+    SmallRect region;
+    Coord block_coord;
+  };
+  const Case cases[] = {
+      {"region right of the buffer", {4, 0, 6, 0}, {0, 0}},
+      {"region below the buffer", {0, 2, 1, 3}, {0, 0}},
+      {"block coordinate past the block", {0, 0, 1, 0}, {2, 0}},
+      {"block coordinate left of the block", {0, 0, 1, 0}, {-1, 0}},
+      {"block coordinate above the block", {0, 0, 1, 0}, {0, -1}},
+  };
+  for (const Case& c : cases) {
+    MemoryConsole console(small_console(4, 2));
+    std::vector<CharInfo> block(4, CharInfo{u'x', 0x1F});
+    SmallRect written = c.region;
+    EXPECT_TRUE(
+        console.write_console_output(kOut, block.data(), Coord{2, 2}, c.block_coord, written))
+        << c.name;
+    EXPECT_LT(written.right, written.left) << c.name;
+    EXPECT_EQ(console.row_text(0), u"    ") << c.name;
+    EXPECT_EQ(console.row_text(1), u"    ") << c.name;
+
+    SmallRect read = c.region;
+    EXPECT_TRUE(console.read_console_output(kOut, block.data(), Coord{2, 2}, c.block_coord, read))
+        << c.name;
+    EXPECT_LT(read.right, read.left) << c.name;
+    EXPECT_EQ(block[0].character, u'x') << c.name;
+  }
+  MemoryConsole console(small_console(4, 2));
+  SmallRect region{0, 0, 1, 0};
+  EXPECT_FALSE(console.write_console_output(kOut, nullptr, Coord{2, 1}, Coord{0, 0}, region));
+  EXPECT_FALSE(console.read_console_output(kOut, nullptr, Coord{2, 1}, Coord{0, 0}, region));
+}
+
 TEST(MemoryConsoleScreen, ScreenCallsNeedAConsoleHandle) {
   MemoryConsole::Config config = small_console(4, 2);
   config.stdout_is_console = false;

@@ -54,27 +54,8 @@ bool equal_ignoring_case(std::string_view a, std::string_view b) {
   });
 }
 
-SmallRect intersect(const SmallRect& a, const SmallRect& b) {
-  return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-          std::min(a.bottom, b.bottom)};
-}
-
-bool is_empty(const SmallRect& r) {
-  return r.left > r.right || r.top > r.bottom;
-}
-
-bool contains(const SmallRect& r, int x, int y) {
-  return x >= r.left && x <= r.right && y >= r.top && y <= r.bottom;
-}
-
 std::int16_t narrow(int value) {
   return static_cast<std::int16_t>(value);
-}
-
-// Index of a cell in a row-major grid `width` cells wide.
-std::size_t grid_index(int column, int row, int width) {
-  return static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
-         static_cast<std::size_t>(column);
 }
 
 } // namespace
@@ -82,14 +63,13 @@ std::size_t grid_index(int column, int row, int width) {
 MemoryConsole::MemoryConsole() : MemoryConsole(Config{}) {}
 
 MemoryConsole::MemoryConsole(Config config)
-    : config_(std::move(config)), size_{config_.columns, config_.rows},
+    : config_(std::move(config)), screen_(Coord{config_.columns, config_.rows},
+                                          ScreenCell{u' ', config_.initial_attributes, true}),
       window_(config_.window.value_or(
           SmallRect{0, 0, narrow(config_.columns - 1), narrow(config_.rows - 1)})),
-      cursor_(config_.cursor),
-      cells_(static_cast<std::size_t>(config_.columns) * static_cast<std::size_t>(config_.rows),
-             CharInfo{u' ', config_.initial_attributes}),
-      text_attribute_(config_.initial_attributes), cursor_info_(config_.cursor_info),
-      title_(config_.title), system_menu_(initial_system_menu()) {
+      cursor_(config_.cursor), text_attribute_(config_.initial_attributes),
+      cursor_info_(config_.cursor_info), title_(config_.title),
+      system_menu_(initial_system_menu()) {
   modes_[kConsoleInput] = kDefaultInputMode;
   modes_[kStdOutput] = kDefaultOutputMode;
 }
@@ -121,39 +101,28 @@ std::size_t MemoryConsole::count_calls(std::string_view name) const {
 
 // --- Observation and set-up ------------------------------------------------
 
-int MemoryConsole::index_of(Coord position) const {
-  return position.y * size_.x + position.x;
-}
-
-bool MemoryConsole::in_buffer(Coord position) const {
-  return position.x >= 0 && position.y >= 0 && position.x < size_.x && position.y < size_.y;
-}
-
-CharInfo& MemoryConsole::at(int column, int row) {
-  return cells_[grid_index(column, row, size_.x)];
-}
-
 CharInfo MemoryConsole::cell(int column, int row) const {
-  if (!in_buffer(Coord{narrow(column), narrow(row)})) {
+  if (!screen_.contains(Coord{narrow(column), narrow(row)})) {
     return CharInfo{u'\0', 0};
   }
-  return cells_[grid_index(column, row, size_.x)];
+  const ScreenCell& cell = screen_.at(column, row);
+  return CharInfo{cell.character, cell.attributes};
 }
 
 std::u16string MemoryConsole::row_text(int row) const {
   std::u16string text;
-  if (row < 0 || row >= size_.y) {
+  if (row < 0 || row >= size().y) {
     return text;
   }
-  for (int column = 0; column < size_.x; ++column) {
+  for (int column = 0; column < size().x; ++column) {
     text.push_back(cell(column, row).character);
   }
   return text;
 }
 
 void MemoryConsole::set_cell(int column, int row, CharInfo cell) {
-  if (in_buffer(Coord{narrow(column), narrow(row)})) {
-    at(column, row) = cell;
+  if (screen_.contains(Coord{narrow(column), narrow(row)})) {
+    screen_.at(column, row) = ScreenCell{cell.character, cell.attributes, true};
   }
 }
 
@@ -165,15 +134,7 @@ void MemoryConsole::write_text(int column, int row, std::u16string_view text,
 }
 
 void MemoryConsole::resize(std::int16_t columns, std::int16_t rows) {
-  std::vector<CharInfo> cells(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows),
-                              CharInfo{u' ', text_attribute_});
-  for (int row = 0; row < std::min(rows, size_.y); ++row) {
-    for (int column = 0; column < std::min(columns, size_.x); ++column) {
-      cells[grid_index(column, row, columns)] = at(column, row);
-    }
-  }
-  cells_ = std::move(cells);
-  size_ = Coord{columns, rows};
+  screen_.resize(Coord{columns, rows}, ScreenCell{u' ', text_attribute_, true});
   window_ = SmallRect{0, 0, narrow(columns - 1), narrow(rows - 1)};
   cursor_.x = std::min(cursor_.x, narrow(columns - 1));
   cursor_.y = std::min(cursor_.y, narrow(rows - 1));
@@ -506,66 +467,24 @@ bool MemoryConsole::get_console_screen_buffer_info(Handle console, ScreenBufferI
   if (!is_screen(console)) {
     return false;
   }
-  info.size = size_;
+  info.size = size();
   info.cursor_position = cursor_;
   info.attributes = text_attribute_;
   info.window = window_;
-  info.maximum_window_size = size_;
+  info.maximum_window_size = size();
   return true;
 }
 
 bool MemoryConsole::write_console_output(Handle console, const CharInfo* buffer, Coord buffer_size,
                                          Coord buffer_coord, SmallRect& region) {
   log("WriteConsoleOutputW");
-  if (!is_screen(console) || buffer == nullptr) {
-    return false;
-  }
-  // The cells that exist both in the source buffer (from buffer_coord on)
-  // and in the screen buffer.
-  const SmallRect requested = region;
-  SmallRect target = intersect(region, SmallRect{0, 0, narrow(size_.x - 1), narrow(size_.y - 1)});
-  target.right = std::min<std::int16_t>(
-      target.right, narrow(requested.left + buffer_size.x - buffer_coord.x - 1));
-  target.bottom = std::min<std::int16_t>(
-      target.bottom, narrow(requested.top + buffer_size.y - buffer_coord.y - 1));
-  region = target;
-  if (is_empty(target)) {
-    return true;
-  }
-  for (int y = target.top; y <= target.bottom; ++y) {
-    for (int x = target.left; x <= target.right; ++x) {
-      int source_x = buffer_coord.x + x - requested.left;
-      int source_y = buffer_coord.y + y - requested.top;
-      at(x, y) = buffer[source_y * buffer_size.x + source_x];
-    }
-  }
-  return true;
+  return is_screen(console) && screen_.write(buffer, buffer_size, buffer_coord, region);
 }
 
 bool MemoryConsole::read_console_output(Handle console, CharInfo* buffer, Coord buffer_size,
                                         Coord buffer_coord, SmallRect& region) {
   log("ReadConsoleOutputW");
-  if (!is_screen(console) || buffer == nullptr) {
-    return false;
-  }
-  const SmallRect requested = region;
-  SmallRect source = intersect(region, SmallRect{0, 0, narrow(size_.x - 1), narrow(size_.y - 1)});
-  source.right = std::min<std::int16_t>(
-      source.right, narrow(requested.left + buffer_size.x - buffer_coord.x - 1));
-  source.bottom = std::min<std::int16_t>(
-      source.bottom, narrow(requested.top + buffer_size.y - buffer_coord.y - 1));
-  region = source;
-  if (is_empty(source)) {
-    return true;
-  }
-  for (int y = source.top; y <= source.bottom; ++y) {
-    for (int x = source.left; x <= source.right; ++x) {
-      int target_x = buffer_coord.x + x - requested.left;
-      int target_y = buffer_coord.y + y - requested.top;
-      buffer[target_y * buffer_size.x + target_x] = at(x, y);
-    }
-  }
-  return true;
+  return is_screen(console) && screen_.read(buffer, buffer_size, buffer_coord, region);
 }
 
 void MemoryConsole::move_window_to_show_cursor() {
@@ -587,7 +506,7 @@ void MemoryConsole::move_window_to_show_cursor() {
 
 bool MemoryConsole::set_console_cursor_position(Handle console, Coord position) {
   log("SetConsoleCursorPosition");
-  if (!is_screen(console) || !in_buffer(position)) {
+  if (!is_screen(console) || !screen_.contains(position)) {
     return false;
   }
   cursor_ = position;
@@ -600,51 +519,7 @@ bool MemoryConsole::scroll_console_screen_buffer(Handle console, const SmallRect
                                                  const SmallRect* clip, Coord destination,
                                                  const CharInfo& fill) {
   log("ScrollConsoleScreenBufferW");
-  if (!is_screen(console)) {
-    return false;
-  }
-  const SmallRect buffer{0, 0, narrow(size_.x - 1), narrow(size_.y - 1)};
-  const SmallRect source = intersect(scroll, buffer);
-  if (is_empty(source)) {
-    return false;
-  }
-  const SmallRect bounds = clip == nullptr ? buffer : intersect(*clip, buffer);
-  if (is_empty(bounds)) {
-    return true;
-  }
-  // Clipping the source moves the destination by as much.
-  const int dest_left = destination.x + (source.left - scroll.left);
-  const int dest_top = destination.y + (source.top - scroll.top);
-  const int width = source.right - source.left + 1;
-  const int height = source.bottom - source.top + 1;
-  const SmallRect target{narrow(dest_left), narrow(dest_top), narrow(dest_left + width - 1),
-                         narrow(dest_top + height - 1)};
-
-  // Read the whole source first: source and target may overlap.
-  std::vector<CharInfo> saved;
-  saved.reserve(grid_index(0, height, width));
-  for (int y = source.top; y <= source.bottom; ++y) {
-    for (int x = source.left; x <= source.right; ++x) {
-      saved.push_back(at(x, y));
-    }
-  }
-  for (int y = source.top; y <= source.bottom; ++y) {
-    for (int x = source.left; x <= source.right; ++x) {
-      if (contains(bounds, x, y) && !contains(target, x, y)) {
-        at(x, y) = fill;
-      }
-    }
-  }
-  for (int dy = 0; dy < height; ++dy) {
-    for (int dx = 0; dx < width; ++dx) {
-      int x = dest_left + dx;
-      int y = dest_top + dy;
-      if (contains(bounds, x, y)) {
-        at(x, y) = saved[grid_index(dx, dy, width)];
-      }
-    }
-  }
-  return true;
+  return is_screen(console) && screen_.scroll(scroll, clip, destination, fill);
 }
 
 bool MemoryConsole::set_console_text_attribute(Handle console, std::uint16_t attributes) {
@@ -656,24 +531,15 @@ bool MemoryConsole::set_console_text_attribute(Handle console, std::uint16_t att
   return true;
 }
 
-std::uint32_t MemoryConsole::fill_count(Coord start, std::uint32_t length) const {
-  auto remaining = static_cast<std::uint32_t>(static_cast<int>(cells_.size()) - index_of(start));
-  return std::min(length, remaining);
-}
-
 bool MemoryConsole::fill_console_output_attribute(Handle console, std::uint16_t attributes,
                                                   std::uint32_t length, Coord start,
                                                   std::uint32_t& written) {
   log("FillConsoleOutputAttribute");
   written = 0;
-  if (!is_screen(console) || !in_buffer(start)) {
+  if (!is_screen(console) || !screen_.contains(start)) {
     return false;
   }
-  written = fill_count(start, length);
-  auto first = static_cast<std::size_t>(index_of(start));
-  for (std::size_t i = first; i < first + written; ++i) {
-    cells_[i].attributes = attributes;
-  }
+  written = screen_.fill_attributes(attributes, length, start);
   return true;
 }
 
@@ -682,16 +548,11 @@ bool MemoryConsole::fill_console_output_character(Handle console, char character
                                                   std::uint32_t& written) {
   log("FillConsoleOutputCharacterA");
   written = 0;
-  if (!is_screen(console) || !in_buffer(start)) {
+  if (!is_screen(console) || !screen_.contains(start)) {
     return false;
   }
   // The 8-bit character goes through the code page as the console would.
-  const char16_t unit = ansi_to_unit(character);
-  written = fill_count(start, length);
-  auto first = static_cast<std::size_t>(index_of(start));
-  for (std::size_t i = first; i < first + written; ++i) {
-    cells_[i].character = unit;
-  }
+  written = screen_.fill_characters(ansi_to_unit(character), length, start);
   return true;
 }
 
@@ -747,8 +608,8 @@ bool MemoryConsole::set_console_window_info(Handle console, bool absolute,
         SmallRect{narrow(window_.left + window.left), narrow(window_.top + window.top),
                   narrow(window_.right + window.right), narrow(window_.bottom + window.bottom)};
   }
-  if (is_empty(wanted) || wanted.left < 0 || wanted.top < 0 || wanted.right >= size_.x ||
-      wanted.bottom >= size_.y) {
+  if (is_empty(wanted) || wanted.left < 0 || wanted.top < 0 || wanted.right >= size().x ||
+      wanted.bottom >= size().y) {
     return false;
   }
   window_ = wanted;

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "runtime/platform/platform.h"
+#include "runtime/platform/screen_buffer.h"
 
 namespace platform {
 
@@ -124,7 +125,7 @@ public:
   // --- Observation --------------------------------------------------------
   [[nodiscard]] CharInfo cell(int column, int row) const; // 0-based
   [[nodiscard]] std::u16string row_text(int row) const;   // 0-based, whole row
-  [[nodiscard]] Coord size() const { return size_; }
+  [[nodiscard]] Coord size() const { return screen_.size(); }
   [[nodiscard]] Coord cursor() const { return cursor_; }
   [[nodiscard]] SmallRect window() const { return window_; }
   [[nodiscard]] std::uint16_t text_attribute() const { return text_attribute_; }
@@ -263,24 +264,18 @@ private:
 
   void log(std::string_view name);
   [[nodiscard]] bool is_input(Handle console) const;
-  [[nodiscard]] int index_of(Coord position) const;
   void move_window_to_show_cursor();
-  // How many cells a fill of `length` from `start` covers before the end of
-  // the buffer.
-  [[nodiscard]] std::uint32_t fill_count(Coord start, std::uint32_t length) const;
   [[nodiscard]] bool is_screen(Handle console) const;
-  [[nodiscard]] bool in_buffer(Coord position) const;
-  CharInfo& at(int column, int row);
   void deliver_due_records();
   void* allocate_string_block(std::uint32_t bytes);
   // One 8-bit character in the system ANSI code page as UTF-16.
   [[nodiscard]] char16_t ansi_to_unit(char character) const;
 
   Config config_;
-  Coord size_;
+  // Every cell is written: the console starts as blanks.
+  ScreenBuffer screen_;
   SmallRect window_;
   Coord cursor_;
-  std::vector<CharInfo> cells_;
   std::uint16_t text_attribute_;
   CursorInfo cursor_info_;
   std::map<Handle, std::uint32_t> modes_;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "runtime/platform/platform.h"
+#include "runtime/platform/screen_buffer.h"
 #include "runtime/platform/terminal/glyphs.h"
 
 namespace platform::terminal {
@@ -20,11 +21,7 @@ namespace platform::terminal {
 // A cell of the console or of the shadow. `known`: in the console, the
 // program wrote the cell; in the shadow, the terminal is known to show it.
 // Cells the program never wrote are left as the terminal shows them.
-struct Cell {
-  char16_t character = u' ';
-  std::uint16_t attributes = 0x07;
-  bool known = false;
-};
+using Cell = ScreenCell;
 
 struct RendererOptions {
   // Erases (EL, ED) and scrolls fill with the current background colour.
