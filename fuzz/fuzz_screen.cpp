@@ -1,0 +1,139 @@
+// The runtime's screen operations with arbitrary arguments on a small memory
+// console (sometimes with a visible window smaller than the buffer): every
+// out-of-range argument is absorbed, the cursor stays in the buffer, a
+// locate moves each coordinate that is in range and keeps the other, and
+// reading a cell gives what the cell holds, or 0 outside the buffer.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <string>
+
+#include "fuzz/fuzz_support.h"
+#include "runtime/errors.h"
+#include "runtime/screen.h"
+#include "runtime/screen_extras.h"
+
+namespace {
+
+// Mostly near the buffer, now and then anything at all.
+std::int32_t some_position(FuzzedDataProvider& input) {
+  return input.ConsumeIntegralInRange(0, 7) == 0 ? input.ConsumeIntegral<std::int32_t>()
+                                                 : input.ConsumeIntegralInRange(-2, 16);
+}
+
+void check_cursor_inside(const platform::MemoryConsole& console) {
+  FUZZ_CHECK(console.cursor().x >= 0 && console.cursor().x < console.size().x);
+  FUZZ_CHECK(console.cursor().y >= 0 && console.cursor().y < console.size().y);
+}
+
+void check_locate(const platform::MemoryConsole& console, std::int32_t row, std::int32_t column) {
+  const platform::Coord before = console.cursor();
+  screen_locate(row, column);
+  const bool column_in = column >= 1 && column <= console.size().x;
+  const bool row_in = row >= 1 && row <= console.size().y;
+  FUZZ_CHECK(console.cursor().x == (column_in ? column - 1 : before.x));
+  FUZZ_CHECK(console.cursor().y == (row_in ? row - 1 : before.y));
+}
+
+void check_read(const platform::MemoryConsole& console, std::int32_t row, std::int32_t column) {
+  const std::int32_t character = screen_read_character(row, column);
+  const bool inside =
+      row >= 1 && row <= console.size().y && column >= 1 && column <= console.size().x;
+  if (!inside) {
+    FUZZ_CHECK(character == 0);
+  } else {
+    FUZZ_CHECK(character == console.cell(column - 1, row - 1).character);
+  }
+  static_cast<void>(screen_read_attribute(row, column));
+}
+
+void one_operation(FuzzRuntime& runtime, FuzzedDataProvider& input) {
+  switch (input.ConsumeIntegralInRange(0, 15)) {
+  case 0:
+    check_locate(runtime.console, some_position(input), some_position(input));
+    break;
+  case 1: {
+    const RuntimeString text = fuzz_string16(
+        fuzz_units16(input.ConsumeBytesAsString(input.ConsumeIntegralInRange<std::size_t>(0, 64))));
+    screen_print(StringValue(text));
+    break;
+  }
+  case 2:
+    screen_newline();
+    break;
+  case 3:
+    screen_set_color(input.ConsumeIntegral<std::int32_t>(), input.ConsumeIntegral<std::int32_t>(),
+                     input.ConsumeIntegralInRange(-1, 200));
+    break;
+  case 4:
+    screen_clear();
+    break;
+  case 5: {
+    const std::u16string units =
+        fuzz_units16(input.ConsumeBytesAsString(input.ConsumeIntegralInRange<std::size_t>(0, 64)));
+    screen_write_cells(units.data(), static_cast<std::int32_t>(units.size()));
+    break;
+  }
+  case 6:
+    screen_scroll_up();
+    break;
+  case 7:
+    screen_spaces(input.ConsumeIntegralInRange(-5, 200));
+    break;
+  case 8:
+    screen_tab_to_column(some_position(input));
+    break;
+  case 9:
+    screen_next_zone();
+    break;
+  case 10:
+    check_read(runtime.console, some_position(input), some_position(input));
+    break;
+  case 11:
+    screen_scroll_rect(some_position(input), some_position(input), some_position(input),
+                       some_position(input), some_position(input),
+                       static_cast<ScrollDirection>(input.ConsumeIntegralInRange(0, 3)));
+    break;
+  case 12:
+    screen_set_window_origin(some_position(input), some_position(input));
+    break;
+  case 13:
+    screen_set_cursor(input.ConsumeIntegral<std::int32_t>());
+    break;
+  case 14:
+    screen_home();
+    FUZZ_CHECK(runtime.console.cursor().x == 0 && runtime.console.cursor().y == 0);
+    break;
+  default:
+    screen_cursor_force_visible();
+    screen_cursor_restore();
+    break;
+  }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider input(data, size);
+  platform::MemoryConsole::Config config;
+  config.columns = input.ConsumeIntegralInRange<std::int16_t>(1, 12);
+  config.rows = input.ConsumeIntegralInRange<std::int16_t>(1, 8);
+  if (input.ConsumeBool()) {
+    const auto width = input.ConsumeIntegralInRange<std::int16_t>(1, config.columns);
+    const auto height = input.ConsumeIntegralInRange<std::int16_t>(1, config.rows);
+    const auto left = input.ConsumeIntegralInRange<std::int16_t>(0, config.columns - width);
+    const auto top = input.ConsumeIntegralInRange<std::int16_t>(0, config.rows - height);
+    config.window = platform::SmallRect{left, top, static_cast<std::int16_t>(left + width - 1),
+                                        static_cast<std::int16_t>(top + height - 1)};
+  }
+  config.cursor = platform::Coord{input.ConsumeIntegralInRange<std::int16_t>(0, config.columns - 1),
+                                  input.ConsumeIntegralInRange<std::int16_t>(0, config.rows - 1)};
+  FuzzRuntime runtime(config);
+
+  for (int step = 0; step < 48 && input.remaining_bytes() > 0; ++step) {
+    one_operation(runtime, input);
+    check_cursor_inside(runtime.console);
+    FUZZ_CHECK(runtime.error() == 0);
+  }
+  return 0;
+}
