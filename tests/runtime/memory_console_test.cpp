@@ -3,6 +3,7 @@
 // code page tables, the scripted input and its clock.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -362,6 +363,44 @@ TEST(MemoryConsoleText, Utf8Conversions) {
   char out[8] = {};
   ASSERT_EQ(console.wide_char_to_multi_byte(65001, 0, lone.data(), 3, out, 8), 5);
   EXPECT_EQ(std::string(out, 5), "x\xEF\xBF\xBDy");
+}
+
+// The edges of each lead byte's second-byte range, and the round trip of
+// every length of sequence through both conversions.
+TEST(MemoryConsoleText, Utf8RangeEdges) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::u16string units;
+  };
+  const Case cases[] = {
+      {"lowest two-byte", "\xC2\x80", u"\u0080"},
+      {"lowest three-byte", "\xE0\xA0\x80", u"\u0800"},
+      {"overlong three-byte", "\xE0\x9F\xBF", u"\uFFFD\uFFFD\uFFFD"},
+      {"last before the surrogates", "\xED\x9F\xBF", u"\uD7FF"},
+      {"highest three-byte", "\xEF\xBF\xBF", u"\uFFFF"},
+      {"lowest four-byte", "\xF0\x90\x80\x80", u"\U00010000"},
+      {"overlong four-byte", "\xF0\x8F\xBF\xBF", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+      {"highest code point", "\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
+      {"above the highest", "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+      {"lead byte past F4", "\xF5\x80", u"\uFFFD\uFFFD"},
+      {"bad third byte", "\xF0\x9F\x41", u"\uFFFDA"},
+  };
+  MemoryConsole console;
+  for (const Case& c : cases) {
+    std::u16string units(8, u'\0');
+    const int count = console.multi_byte_to_wide_char(
+        65001, 0, c.bytes.data(), static_cast<int>(c.bytes.size()), units.data(), 8);
+    units.resize(static_cast<std::size_t>(std::max(count, 0)));
+    EXPECT_EQ(units, c.units) << c.name;
+    if (c.units.find(u'\uFFFD') != std::u16string::npos) {
+      continue;
+    }
+    char bytes[8] = {};
+    const int back = console.wide_char_to_multi_byte(65001, 0, units.data(),
+                                                     static_cast<int>(units.size()), bytes, 8);
+    EXPECT_EQ(std::string(bytes, static_cast<std::size_t>(std::max(back, 0))), c.bytes) << c.name;
+  }
 }
 
 TEST(MemoryConsoleText, ConversionFailures) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "runtime/platform/terminal/glyphs.h"
+#include "runtime/platform/utf8.h"
 
 namespace terminal_test {
 namespace {
@@ -36,7 +36,7 @@ ScreenModel::ScreenModel(int columns, int rows)
 std::string ScreenModel::row_text(int y) const {
   std::string text;
   for (int x = 0; x < columns_; ++x) {
-    platform::terminal::append_utf8(text, at(x, y).character);
+    platform::utf8::append(text, at(x, y).character);
   }
   return text;
 }
@@ -132,7 +132,7 @@ void ScreenModel::line_feed() {
   }
   std::string top;
   for (int x = 0; x < columns_; ++x) {
-    platform::terminal::append_utf8(top, at(x, 0).character);
+    platform::utf8::append(top, at(x, 0).character);
   }
   scrollback_.push_back(top);
   cells_.erase(cells_.begin(), cells_.begin() + columns_);

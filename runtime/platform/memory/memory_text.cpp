@@ -7,6 +7,7 @@
 #include <string>
 
 #include "runtime/platform/memory/memory_console.h"
+#include "runtime/platform/utf8.h"
 
 namespace platform {
 
@@ -45,89 +46,27 @@ char to_1252(char16_t unit) {
   return '?';
 }
 
-void append_code_point(std::u16string& out, char32_t code_point) {
-  if (code_point < 0x10000) {
-    out.push_back(static_cast<char16_t>(code_point));
-    return;
-  }
-  code_point -= 0x10000;
-  out.push_back(static_cast<char16_t>(0xD800 + (code_point >> 10)));
-  out.push_back(static_cast<char16_t>(0xDC00 + (code_point & 0x3FF)));
-}
-
-// UTF-8 to UTF-16. Each maximal ill-formed subsequence gives one U+FFFD, as
-// Windows does without MB_ERR_INVALID_CHARS.
+// UTF-8 to UTF-16. Each maximal ill-formed subsequence, and a sequence cut
+// off by the end, gives one U+FFFD, as Windows does without
+// MB_ERR_INVALID_CHARS.
 std::u16string decode_utf8(const unsigned char* bytes, std::size_t count) {
+  const std::string_view text(reinterpret_cast<const char*>(bytes), count);
   std::u16string out;
   std::size_t i = 0;
   while (i < count) {
-    unsigned char lead = bytes[i];
-    if (lead < 0x80) {
-      out.push_back(lead);
-      ++i;
-      continue;
-    }
-    int length = 0;
-    char32_t code_point = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-      code_point = lead & 0x1FU;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      code_point = lead & 0x0FU;
-      low = lead == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
-      high = lead == 0xED ? 0x9F : 0xBF; // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      code_point = lead & 0x07U;
-      low = lead == 0xF0 ? 0x90 : 0x80;
-      high = lead == 0xF4 ? 0x8F : 0xBF; // nothing above U+10FFFF
+    const utf8::Step step = utf8::decode(text.substr(i));
+    if (step.kind != utf8::Step::Kind::character) {
+      out.push_back(kReplacement);
+    } else if (step.code_point > 0xFFFF) {
+      const utf8::SurrogatePair pair = utf8::surrogates(step.code_point);
+      out.push_back(pair.high);
+      out.push_back(pair.low);
     } else {
-      out.push_back(kReplacement);
-      ++i;
-      continue;
+      out.push_back(static_cast<char16_t>(step.code_point));
     }
-    std::size_t next = i + 1;
-    bool valid = true;
-    for (int k = 1; k < length; ++k, ++next) {
-      unsigned char byte = next < count ? bytes[next] : 0;
-      unsigned char min = k == 1 ? low : 0x80;
-      unsigned char max = k == 1 ? high : 0xBF;
-      if (next >= count || byte < min || byte > max) {
-        valid = false;
-        break;
-      }
-      code_point = (code_point << 6) | (byte & 0x3FU);
-    }
-    if (!valid) {
-      out.push_back(kReplacement);
-      i = next; // the offending byte starts over
-      continue;
-    }
-    append_code_point(out, code_point);
-    i = next;
+    i += step.length;
   }
   return out;
-}
-
-void append_utf8(std::string& out, char32_t code_point) {
-  if (code_point < 0x80) {
-    out.push_back(static_cast<char>(code_point));
-  } else if (code_point < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (code_point >> 6)));
-    out.push_back(static_cast<char>(0x80 | (code_point & 0x3F)));
-  } else if (code_point < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (code_point >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((code_point >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code_point & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (code_point >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((code_point >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((code_point >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code_point & 0x3F)));
-  }
 }
 
 // UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
@@ -137,12 +76,12 @@ std::string encode_utf8(const char16_t* units, std::size_t count) {
     char32_t unit = units[i];
     if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < count && units[i + 1] >= 0xDC00 &&
         units[i + 1] <= 0xDFFF) {
-      append_utf8(out, 0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00U));
+      utf8::append(out, 0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00U));
       ++i;
     } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-      append_utf8(out, kReplacement);
+      utf8::append(out, kReplacement);
     } else {
-      append_utf8(out, unit);
+      utf8::append(out, unit);
     }
   }
   return out;

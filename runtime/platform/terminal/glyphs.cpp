@@ -5,6 +5,8 @@
 #include <cstring>
 #include <cwchar>
 
+#include "runtime/platform/utf8.h"
+
 namespace platform::terminal {
 namespace {
 
@@ -38,24 +40,6 @@ char32_t display_code_point(char16_t unit) {
   return single_column(code_point) ? code_point : kSubstitute;
 }
 
-void append_utf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 OutputEncoder::OutputEncoder() = default;
 
 OutputEncoder::OutputEncoder(const std::string& codeset) {
@@ -81,7 +65,7 @@ void OutputEncoder::append(std::string& out, char32_t code_point) const {
     return;
   }
   if (utf8()) {
-    append_utf8(out, code_point);
+    utf8::append(out, code_point);
     return;
   }
   auto found = cache_.find(code_point);

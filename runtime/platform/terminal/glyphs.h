@@ -38,7 +38,4 @@ private:
   mutable std::unordered_map<char32_t, std::string> cache_;
 };
 
-// UTF-8 bytes of a code point.
-void append_utf8(std::string& out, char32_t cp);
-
 } // namespace platform::terminal

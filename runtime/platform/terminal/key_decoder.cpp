@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "runtime/platform/terminal/key_records.h"
+#include "runtime/platform/utf8.h"
 
 namespace platform::terminal {
 namespace {
@@ -143,12 +144,12 @@ void KeyDecoder::decode(bool expired) {
     switch (decoded.kind) {
     case Decoded::Kind::key:
       if (decoded.code_point > 0xFFFF) {
-        const char32_t offset = decoded.code_point - 0x10000;
+        const utf8::SurrogatePair pair = utf8::surrogates(decoded.code_point);
         KeyEvent high = decoded.key;
-        high.character = static_cast<char16_t>(0xD800 + (offset >> 10));
+        high.character = pair.high;
         emit(high);
         KeyEvent low = decoded.key;
-        low.character = static_cast<char16_t>(0xDC00 + (offset & 0x3FF));
+        low.character = pair.low;
         emit(low);
       } else {
         emit(decoded.key);
@@ -275,56 +276,26 @@ KeyDecoder::Decoded KeyDecoder::decode_alt(std::string_view input, bool expired)
 // goes on at the byte that broke it; an incomplete one waits for its
 // remaining bytes until the input falls silent.
 KeyDecoder::Decoded KeyDecoder::decode_utf8(std::string_view input, bool expired) const {
-  const unsigned char lead = byte_at(input, 0);
-  std::size_t length = 0;
-  char32_t code_point = 0;
-  unsigned char low = 0x80;
-  unsigned char high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    code_point = lead & 0x1FU;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    code_point = lead & 0x0FU;
-    if (lead == 0xE0) {
-      low = 0xA0; // overlong below
-    } else if (lead == 0xED) {
-      high = 0x9F; // surrogates
-    }
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    code_point = lead & 0x07U;
-    if (lead == 0xF0) {
-      low = 0x90;
-    } else if (lead == 0xF4) {
-      high = 0x8F; // beyond U+10FFFF
-    }
-  } else {
-    return Decoded::make_key(1, character_event(kReplacement));
-  }
-  for (std::size_t i = 1; i < length; ++i) {
-    if (i >= input.size()) {
-      if (expired) {
-        return Decoded::make_key(i, character_event(kReplacement));
-      }
+  const utf8::Step step = utf8::decode(input);
+  switch (step.kind) {
+  case utf8::Step::Kind::incomplete:
+    if (!expired) {
       return {};
     }
-    const unsigned char next = byte_at(input, i);
-    const unsigned char lower = i == 1 ? low : 0x80;
-    const unsigned char upper = i == 1 ? high : 0xBF;
-    if (next < lower || next > upper) {
-      return Decoded::make_key(i, character_event(kReplacement));
-    }
-    code_point = (code_point << 6) | (next & 0x3FU);
+    return Decoded::make_key(step.length, character_event(kReplacement));
+  case utf8::Step::Kind::ill_formed:
+    return Decoded::make_key(step.length, character_event(kReplacement));
+  case utf8::Step::Kind::character:
+    break;
   }
-  if (code_point > 0xFFFF) {
+  if (step.code_point > 0xFFFF) {
     KeyEvent key;
     key.key_down = 1;
-    Decoded decoded = Decoded::make_key(length, key);
-    decoded.code_point = code_point;
+    Decoded decoded = Decoded::make_key(step.length, key);
+    decoded.code_point = step.code_point;
     return decoded;
   }
-  return Decoded::make_key(length, character_event(static_cast<char16_t>(code_point)));
+  return Decoded::make_key(step.length, character_event(static_cast<char16_t>(step.code_point)));
 }
 
 } // namespace platform::terminal
