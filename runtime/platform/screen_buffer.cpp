@@ -49,12 +49,23 @@ Span clip_block(const SmallRect& region, const SmallRect& whole, Coord block_siz
   return span;
 }
 
-// Reports the part done back in the caller's region.
-void report(const Span& span, SmallRect& region) {
+// Clips a block operation, reports the part done back in the caller's
+// region, and calls visit(x, y, block_index) for each of its cells.
+template <typename Visit>
+void for_each_block_cell(const SmallRect& whole, Coord block_size, Coord block_coord,
+                         SmallRect& region, Visit visit) {
+  const Span span = clip_block(region, whole, block_size, block_coord);
   if (span.empty) {
     region.right = narrow(region.left - 1);
-  } else {
-    region = span.screen;
+    return;
+  }
+  region = span.screen;
+  for (int y = span.screen.top; y <= span.screen.bottom; ++y) {
+    for (int x = span.screen.left; x <= span.screen.right; ++x) {
+      visit(x, y,
+            grid_index(span.block_x + x - span.screen.left, span.block_y + y - span.screen.top,
+                       block_size.x));
+    }
   }
 }
 
@@ -87,18 +98,9 @@ bool ScreenBuffer::write(const CharInfo* buffer, Coord buffer_size, Coord buffer
   if (buffer == nullptr) {
     return false;
   }
-  const Span span = clip_block(region, whole(), buffer_size, buffer_coord);
-  report(span, region);
-  if (span.empty) {
-    return true;
-  }
-  for (int y = span.screen.top; y <= span.screen.bottom; ++y) {
-    for (int x = span.screen.left; x <= span.screen.right; ++x) {
-      const CharInfo& source = buffer[grid_index(
-          span.block_x + x - span.screen.left, span.block_y + y - span.screen.top, buffer_size.x)];
-      at(x, y) = ScreenCell{source.character, source.attributes, true};
-    }
-  }
+  for_each_block_cell(whole(), buffer_size, buffer_coord, region, [&](int x, int y, std::size_t i) {
+    at(x, y) = ScreenCell{buffer[i].character, buffer[i].attributes, true};
+  });
   return true;
 }
 
@@ -107,19 +109,11 @@ bool ScreenBuffer::read(CharInfo* buffer, Coord buffer_size, Coord buffer_coord,
   if (buffer == nullptr) {
     return false;
   }
-  const Span span = clip_block(region, whole(), buffer_size, buffer_coord);
-  report(span, region);
-  if (span.empty) {
-    return true;
-  }
-  for (int y = span.screen.top; y <= span.screen.bottom; ++y) {
-    for (int x = span.screen.left; x <= span.screen.right; ++x) {
-      const ScreenCell& cell = at(x, y);
-      buffer[grid_index(span.block_x + x - span.screen.left, span.block_y + y - span.screen.top,
-                        buffer_size.x)] =
-          cell.known ? CharInfo{cell.character, cell.attributes} : CharInfo{u' ', 0x07};
-    }
-  }
+  // Cells nobody wrote read as blanks.
+  for_each_block_cell(whole(), buffer_size, buffer_coord, region, [&](int x, int y, std::size_t i) {
+    const ScreenCell& cell = at(x, y);
+    buffer[i] = cell.known ? CharInfo{cell.character, cell.attributes} : CharInfo{u' ', 0x07};
+  });
   return true;
 }
 
