@@ -7,6 +7,7 @@
 #include <string>
 
 #include "runtime/platform/memory/memory_console.h"
+#include "runtime/platform/text_buffers.h"
 #include "runtime/platform/utf8.h"
 
 namespace platform {
@@ -87,37 +88,6 @@ std::string encode_utf8(const char16_t* units, std::size_t count) {
   return out;
 }
 
-// A source count of -1 means "up to and including the terminating zero".
-template <typename Unit>
-std::size_t source_length(const Unit* source, int count) {
-  if (count >= 0) {
-    return static_cast<std::size_t>(count);
-  }
-  std::size_t length = 0;
-  while (source[length] != Unit{0}) {
-    ++length;
-  }
-  return length + 1;
-}
-
-// Measures (output_size 0) or copies the converted text; 0 when it does not
-// fit.
-template <typename Unit>
-int deliver(const std::basic_string<Unit>& converted, Unit* output, int output_size) {
-  if (converted.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
-    return 0;
-  }
-  const int length = static_cast<int>(converted.size());
-  if (output_size == 0) {
-    return length;
-  }
-  if (output == nullptr || output_size < length) {
-    return 0;
-  }
-  std::memcpy(output, converted.data(), converted.size() * sizeof(Unit));
-  return length;
-}
-
 } // namespace
 
 char16_t MemoryConsole::ansi_to_unit(char character) const {
@@ -140,7 +110,7 @@ int MemoryConsole::multi_byte_to_wide_char(std::uint32_t code_page, std::uint32_
     return 0;
   }
   const auto* bytes = reinterpret_cast<const unsigned char*>(source);
-  const std::size_t count = source_length(source, source_bytes);
+  const std::size_t count = text::source_length(source, source_bytes);
   std::u16string converted;
   if (code_page == kCodePageUtf8) {
     converted = decode_utf8(bytes, count);
@@ -150,7 +120,7 @@ int MemoryConsole::multi_byte_to_wide_char(std::uint32_t code_page, std::uint32_
       converted.push_back(from_1252(bytes[i]));
     }
   }
-  return deliver(converted, output, output_units);
+  return text::deliver(converted, output, output_units);
 }
 
 int MemoryConsole::wide_char_to_multi_byte(std::uint32_t code_page, std::uint32_t /*flags*/,
@@ -164,7 +134,7 @@ int MemoryConsole::wide_char_to_multi_byte(std::uint32_t code_page, std::uint32_
       (code_page != kCodePage1252 && code_page != kCodePageUtf8)) {
     return 0;
   }
-  const std::size_t count = source_length(source, source_units);
+  const std::size_t count = text::source_length(source, source_units);
   std::string converted;
   if (code_page == kCodePageUtf8) {
     converted = encode_utf8(source, count);
@@ -174,7 +144,7 @@ int MemoryConsole::wide_char_to_multi_byte(std::uint32_t code_page, std::uint32_
       converted.push_back(to_1252(source[i]));
     }
   }
-  return deliver(converted, output, output_bytes);
+  return text::deliver(converted, output, output_bytes);
 }
 
 void* MemoryConsole::allocate_string_block(std::uint32_t bytes) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "runtime/platform/text_buffers.h"
+
 namespace platform::terminal {
 namespace {
 
@@ -21,35 +23,6 @@ const char* utf16_name() {
 // the same value, both ways, as they do on Windows.
 bool undefined_in_1252(unsigned value) {
   return value == 0x81 || value == 0x8D || value == 0x8F || value == 0x90 || value == 0x9D;
-}
-
-int source_length(const char* source, int bytes) {
-  return bytes < 0 ? static_cast<int>(std::strlen(source)) + 1 : bytes;
-}
-
-int source_length(const char16_t* source, int units) {
-  if (units >= 0) {
-    return units;
-  }
-  int length = 0;
-  while (source[length] != 0) {
-    ++length;
-  }
-  return length + 1;
-}
-
-// Copies a result to the caller's buffer, or measures it.
-template <typename Unit>
-int deliver(const std::basic_string<Unit>& result, Unit* output, int output_size) {
-  const int length = static_cast<int>(result.size());
-  if (output_size == 0) {
-    return length;
-  }
-  if (output == nullptr || output_size < length) {
-    return 0;
-  }
-  std::copy(result.begin(), result.end(), output);
-  return length;
 }
 
 } // namespace
@@ -138,7 +111,7 @@ int CodePageConverter::to_wide(std::uint32_t code_page, const char* source, int 
   if (source == nullptr || output_units < 0) {
     return 0;
   }
-  const int length = source_length(source, source_bytes);
+  const std::size_t length = text::source_length(source, source_bytes);
   if (length == 0) {
     return 0;
   }
@@ -147,9 +120,9 @@ int CodePageConverter::to_wide(std::uint32_t code_page, const char* source, int 
   if (descriptor == kNoConverter) {
     return 0;
   }
-  const std::u16string result = decode_with(
-      descriptor, std::string_view(source, static_cast<std::size_t>(length)), charset == "UTF-8");
-  return deliver(result, output, output_units);
+  const std::u16string result =
+      decode_with(descriptor, std::string_view(source, length), charset == "UTF-8");
+  return text::deliver(result, output, output_units);
 }
 
 int CodePageConverter::to_multi_byte(std::uint32_t code_page, const char16_t* source,
@@ -157,7 +130,7 @@ int CodePageConverter::to_multi_byte(std::uint32_t code_page, const char16_t* so
   if (source == nullptr || output_bytes < 0) {
     return 0;
   }
-  const int length = source_length(source, source_units);
+  const std::size_t length = text::source_length(source, source_units);
   if (length == 0) {
     return 0;
   }
@@ -168,9 +141,9 @@ int CodePageConverter::to_multi_byte(std::uint32_t code_page, const char16_t* so
   }
   const bool is_1252 = charset == "CP1252";
   std::string result;
-  std::vector<char> buffer(static_cast<std::size_t>(length) * 4 + 16);
+  std::vector<char> buffer((length * 4) + 16);
   char* input = reinterpret_cast<char*>(const_cast<char16_t*>(source));
-  std::size_t input_left = static_cast<std::size_t>(length) * 2;
+  std::size_t input_left = length * 2;
   while (true) {
     char* out = buffer.data();
     std::size_t out_left = buffer.size();
@@ -189,7 +162,7 @@ int CodePageConverter::to_multi_byte(std::uint32_t code_page, const char16_t* so
     input_left -= 2;
     ::iconv(descriptor, nullptr, nullptr, nullptr, nullptr);
   }
-  return deliver(result, output, output_bytes);
+  return text::deliver(result, output, output_bytes);
 }
 
 } // namespace platform::terminal
