@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/platform/memory/memory_console.h"
@@ -560,6 +562,22 @@ TEST(MemoryConsoleInput, KeysCarryUsLayoutScanCodes) {
     EXPECT_EQ(key.virtual_key_code, c.vk) << static_cast<int>(c.character);
     EXPECT_EQ(key.control_key_state, c.state) << static_cast<int>(c.character);
   }
+}
+
+// Every printable ASCII character has a key, and no key types two of them
+// with the same Shift state.
+TEST(MemoryConsoleInput, EveryPrintableAsciiCharacterHasItsOwnKey) {
+  std::map<std::pair<std::uint16_t, std::uint32_t>, char16_t> typed_by;
+  for (char16_t character = 0x20; character < 0x7F; ++character) {
+    const platform::KeyEvent key = MemoryConsole::key_for(character);
+    EXPECT_NE(key.virtual_scan_code, 0) << static_cast<char>(character);
+    EXPECT_NE(key.virtual_key_code, 0) << static_cast<char>(character);
+    const auto [other, fresh] =
+        typed_by.emplace(std::pair{key.virtual_scan_code, key.control_key_state}, character);
+    EXPECT_TRUE(fresh) << static_cast<char>(character) << " and "
+                       << static_cast<char>(other->second) << " share a key";
+  }
+  EXPECT_EQ(MemoryConsole::key_for(u'\u00E9').virtual_scan_code, 0) << "not on the layout";
 }
 
 TEST(MemoryConsoleClock, LocalTimeCarriesIntoTheNextDayAndYear) {

@@ -3,38 +3,11 @@
 #include <array>
 
 #include "runtime/platform/memory/memory_console.h"
+#include "runtime/platform/us_layout.h"
 
 namespace platform {
 
 namespace {
-
-// One key of the US layout: what it types without and with Shift, its set-1
-// scan code and its virtual-key code.
-struct KeyCap {
-  char16_t plain;
-  char16_t shifted;
-  std::uint16_t scan;
-  std::uint16_t vk;
-};
-
-constexpr std::array<KeyCap, 47> kUsLayout = {{
-    {u'1', u'!', 0x02, 0x31},  {u'2', u'@', 0x03, 0x32},  {u'3', u'#', 0x04, 0x33},
-    {u'4', u'$', 0x05, 0x34},  {u'5', u'%', 0x06, 0x35},  {u'6', u'^', 0x07, 0x36},
-    {u'7', u'&', 0x08, 0x37},  {u'8', u'*', 0x09, 0x38},  {u'9', u'(', 0x0A, 0x39},
-    {u'0', u')', 0x0B, 0x30},  {u'-', u'_', 0x0C, 0xBD},  {u'=', u'+', 0x0D, 0xBB},
-    {u'q', u'Q', 0x10, 0x51},  {u'w', u'W', 0x11, 0x57},  {u'e', u'E', 0x12, 0x45},
-    {u'r', u'R', 0x13, 0x52},  {u't', u'T', 0x14, 0x54},  {u'y', u'Y', 0x15, 0x59},
-    {u'u', u'U', 0x16, 0x55},  {u'i', u'I', 0x17, 0x49},  {u'o', u'O', 0x18, 0x4F},
-    {u'p', u'P', 0x19, 0x50},  {u'[', u'{', 0x1A, 0xDB},  {u']', u'}', 0x1B, 0xDD},
-    {u'a', u'A', 0x1E, 0x41},  {u's', u'S', 0x1F, 0x53},  {u'd', u'D', 0x20, 0x44},
-    {u'f', u'F', 0x21, 0x46},  {u'g', u'G', 0x22, 0x47},  {u'h', u'H', 0x23, 0x48},
-    {u'j', u'J', 0x24, 0x4A},  {u'k', u'K', 0x25, 0x4B},  {u'l', u'L', 0x26, 0x4C},
-    {u';', u':', 0x27, 0xBA},  {u'\'', u'"', 0x28, 0xDE}, {u'`', u'~', 0x29, 0xC0},
-    {u'\\', u'|', 0x2B, 0xDC}, {u'z', u'Z', 0x2C, 0x5A},  {u'x', u'X', 0x2D, 0x58},
-    {u'c', u'C', 0x2E, 0x43},  {u'v', u'V', 0x2F, 0x56},  {u'b', u'B', 0x30, 0x42},
-    {u'n', u'N', 0x31, 0x4E},  {u'm', u'M', 0x32, 0x4D},  {u',', u'<', 0x33, 0xBC},
-    {u'.', u'>', 0x34, 0xBE},  {u'/', u'?', 0x35, 0xBF},
-}};
 
 // Keys whose character is a control code of their own.
 struct ControlKey {
@@ -44,13 +17,12 @@ struct ControlKey {
   std::uint32_t state;
 };
 
-constexpr std::array<ControlKey, 6> kControlKeys = {{
+constexpr std::array<ControlKey, 5> kControlKeys = {{
     {u'\r', 0x1C, 0x0D, 0},
     {u'\n', 0x1C, 0x0D, kLeftCtrlPressed}, // Ctrl+Enter
     {u'\b', 0x0E, 0x08, 0},
     {u'\t', 0x0F, 0x09, 0},
     {u'\x1b', 0x01, 0x1B, 0},
-    {u' ', 0x39, 0x20, 0},
 }};
 
 // Keys that type nothing: scan code to virtual-key code.
@@ -92,13 +64,11 @@ KeyEvent MemoryConsole::key_for(char16_t character) {
       return key;
     }
   }
-  for (const KeyCap& cap : kUsLayout) {
-    if (cap.plain == character || cap.shifted == character) {
-      key.virtual_scan_code = cap.scan;
-      key.virtual_key_code = cap.vk;
-      key.control_key_state = cap.plain == character ? 0 : kShiftPressed;
-      return key;
-    }
+  if (const us_layout::KeyCodes codes = us_layout::key_for(character); codes.scan != 0) {
+    key.virtual_scan_code = codes.scan;
+    key.virtual_key_code = codes.vk;
+    key.control_key_state = codes.shift ? kShiftPressed : 0;
+    return key;
   }
   // Ctrl with a letter types that letter's control code.
   if (character >= 0x01 && character <= 0x1A) {

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "runtime/platform/us_layout.h"
+
 namespace platform::terminal {
 namespace {
 
@@ -27,51 +29,6 @@ constexpr std::array<NamedKeyCodes, 22> kNamedKeys{{
     {NamedKey::f9, 0x43, 0x78, false},     {NamedKey::f10, 0x44, 0x79, false},
     {NamedKey::f11, 0x57, 0x7A, false},    {NamedKey::f12, 0x58, 0x7B, false},
 }};
-
-// One key of the US layout: what it types alone and with Shift.
-struct UsKey {
-  char plain;
-  char shifted;
-  std::uint8_t scan;
-  std::uint8_t vk;
-};
-
-constexpr std::array<UsKey, 48> kUsLayout{{
-    {'1', '!', 0x02, '1'},   {'2', '@', 0x03, '2'},   {'3', '#', 0x04, '3'},
-    {'4', '$', 0x05, '4'},   {'5', '%', 0x06, '5'},   {'6', '^', 0x07, '6'},
-    {'7', '&', 0x08, '7'},   {'8', '*', 0x09, '8'},   {'9', '(', 0x0A, '9'},
-    {'0', ')', 0x0B, '0'},   {'-', '_', 0x0C, 0xBD},  {'=', '+', 0x0D, 0xBB},
-    {'q', 'Q', 0x10, 'Q'},   {'w', 'W', 0x11, 'W'},   {'e', 'E', 0x12, 'E'},
-    {'r', 'R', 0x13, 'R'},   {'t', 'T', 0x14, 'T'},   {'y', 'Y', 0x15, 'Y'},
-    {'u', 'U', 0x16, 'U'},   {'i', 'I', 0x17, 'I'},   {'o', 'O', 0x18, 'O'},
-    {'p', 'P', 0x19, 'P'},   {'[', '{', 0x1A, 0xDB},  {']', '}', 0x1B, 0xDD},
-    {'a', 'A', 0x1E, 'A'},   {'s', 'S', 0x1F, 'S'},   {'d', 'D', 0x20, 'D'},
-    {'f', 'F', 0x21, 'F'},   {'g', 'G', 0x22, 'G'},   {'h', 'H', 0x23, 'H'},
-    {'j', 'J', 0x24, 'J'},   {'k', 'K', 0x25, 'K'},   {'l', 'L', 0x26, 'L'},
-    {';', ':', 0x27, 0xBA},  {'\'', '"', 0x28, 0xDE}, {'`', '~', 0x29, 0xC0},
-    {'\\', '|', 0x2B, 0xDC}, {'z', 'Z', 0x2C, 'Z'},   {'x', 'X', 0x2D, 'X'},
-    {'c', 'C', 0x2E, 'C'},   {'v', 'V', 0x2F, 'V'},   {'b', 'B', 0x30, 'B'},
-    {'n', 'N', 0x31, 'N'},   {'m', 'M', 0x32, 'M'},   {',', '<', 0x33, 0xBC},
-    {'.', '>', 0x34, 0xBE},  {'/', '?', 0x35, 0xBF},  {' ', ' ', 0x39, 0x20},
-}};
-
-struct KeyCodes {
-  std::uint8_t scan = 0;
-  std::uint8_t vk = 0;
-  bool shift = false;
-};
-
-// Printable ASCII indexed by character.
-constexpr std::array<KeyCodes, 128> kAsciiKeys = [] {
-  std::array<KeyCodes, 128> table{};
-  for (const UsKey& key : kUsLayout) {
-    table[static_cast<unsigned char>(key.plain)] = {key.scan, key.vk, false};
-    if (key.shifted != key.plain) {
-      table[static_cast<unsigned char>(key.shifted)] = {key.scan, key.vk, true};
-    }
-  }
-  return table;
-}();
 
 // Control codes other than Enter, Tab, Backspace and Esc come from Ctrl held
 // with a key: a letter, or the punctuation key whose character sits 0x40
@@ -109,7 +66,7 @@ KeyEvent control_event(char16_t code) {
   default:
     break;
   }
-  const KeyCodes& base = kAsciiKeys[code + 0x40];
+  const us_layout::KeyCodes base = us_layout::key_for(static_cast<char16_t>(code + 0x40));
   event.virtual_scan_code = base.scan;
   event.virtual_key_code = base.vk;
   event.control_key_state = kLeftCtrlPressed | (code >= 0x1E ? kShiftPressed : 0);
@@ -142,12 +99,10 @@ KeyEvent character_event(char16_t character) {
   KeyEvent event;
   event.key_down = 1;
   event.character = character;
-  if (character < 0x80) {
-    const KeyCodes& codes = kAsciiKeys[character];
-    event.virtual_scan_code = codes.scan;
-    event.virtual_key_code = codes.vk;
-    event.control_key_state = codes.shift ? kShiftPressed : 0;
-  }
+  const us_layout::KeyCodes codes = us_layout::key_for(character);
+  event.virtual_scan_code = codes.scan;
+  event.virtual_key_code = codes.vk;
+  event.control_key_state = codes.shift ? kShiftPressed : 0;
   return event;
 }
 

@@ -1,0 +1,68 @@
+// The US keyboard layout: for each printable ASCII character, the key that
+// types it (its PC set-1 scan code and virtual-key code) and whether Shift
+// is held. Both the memory console and the terminal console build Windows
+// key records from it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace platform::us_layout {
+
+// The codes of the key that types a character; scan code 0 for a character
+// no key types.
+struct KeyCodes {
+  std::uint8_t scan = 0;
+  std::uint8_t vk = 0;
+  bool shift = false;
+};
+
+namespace detail {
+
+// One key: what it types alone and with Shift.
+struct UsKey {
+  char plain;
+  char shifted;
+  std::uint8_t scan;
+  std::uint8_t vk;
+};
+
+inline constexpr std::array<UsKey, 48> kUsLayout{{
+    {'1', '!', 0x02, '1'},   {'2', '@', 0x03, '2'},   {'3', '#', 0x04, '3'},
+    {'4', '$', 0x05, '4'},   {'5', '%', 0x06, '5'},   {'6', '^', 0x07, '6'},
+    {'7', '&', 0x08, '7'},   {'8', '*', 0x09, '8'},   {'9', '(', 0x0A, '9'},
+    {'0', ')', 0x0B, '0'},   {'-', '_', 0x0C, 0xBD},  {'=', '+', 0x0D, 0xBB},
+    {'q', 'Q', 0x10, 'Q'},   {'w', 'W', 0x11, 'W'},   {'e', 'E', 0x12, 'E'},
+    {'r', 'R', 0x13, 'R'},   {'t', 'T', 0x14, 'T'},   {'y', 'Y', 0x15, 'Y'},
+    {'u', 'U', 0x16, 'U'},   {'i', 'I', 0x17, 'I'},   {'o', 'O', 0x18, 'O'},
+    {'p', 'P', 0x19, 'P'},   {'[', '{', 0x1A, 0xDB},  {']', '}', 0x1B, 0xDD},
+    {'a', 'A', 0x1E, 'A'},   {'s', 'S', 0x1F, 'S'},   {'d', 'D', 0x20, 'D'},
+    {'f', 'F', 0x21, 'F'},   {'g', 'G', 0x22, 'G'},   {'h', 'H', 0x23, 'H'},
+    {'j', 'J', 0x24, 'J'},   {'k', 'K', 0x25, 'K'},   {'l', 'L', 0x26, 'L'},
+    {';', ':', 0x27, 0xBA},  {'\'', '"', 0x28, 0xDE}, {'`', '~', 0x29, 0xC0},
+    {'\\', '|', 0x2B, 0xDC}, {'z', 'Z', 0x2C, 'Z'},   {'x', 'X', 0x2D, 'X'},
+    {'c', 'C', 0x2E, 'C'},   {'v', 'V', 0x2F, 'V'},   {'b', 'B', 0x30, 'B'},
+    {'n', 'N', 0x31, 'N'},   {'m', 'M', 0x32, 'M'},   {',', '<', 0x33, 0xBC},
+    {'.', '>', 0x34, 0xBE},  {'/', '?', 0x35, 0xBF},  {' ', ' ', 0x39, 0x20},
+}};
+
+// Printable ASCII indexed by character.
+inline constexpr std::array<KeyCodes, 128> kAsciiKeys = [] {
+  std::array<KeyCodes, 128> table{};
+  for (const UsKey& key : kUsLayout) {
+    table[static_cast<unsigned char>(key.plain)] = {key.scan, key.vk, false};
+    if (key.shifted != key.plain) {
+      table[static_cast<unsigned char>(key.shifted)] = {key.scan, key.vk, true};
+    }
+  }
+  return table;
+}();
+
+} // namespace detail
+
+// The key that types `character`: scan code 0 when none does.
+constexpr KeyCodes key_for(char16_t character) {
+  return character < detail::kAsciiKeys.size() ? detail::kAsciiKeys[character] : KeyCodes{};
+}
+
+} // namespace platform::us_layout
