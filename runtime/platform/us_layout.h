@@ -1,7 +1,7 @@
 // The US keyboard layout: for each printable ASCII character, the key that
 // types it (its PC set-1 scan code and virtual-key code) and whether Shift
-// is held. Both the memory console and the terminal console build Windows
-// key records from it.
+// is held; and the navigation and function keys. Both the memory console and the terminal console
+// build Windows key records from it.
 #pragma once
 
 #include <array>
@@ -64,5 +64,25 @@ inline constexpr std::array<KeyCodes, 128> kAsciiKeys = [] {
 constexpr KeyCodes key_for(char16_t character) {
   return character < detail::kAsciiKeys.size() ? detail::kAsciiKeys[character] : KeyCodes{};
 }
+
+// A key that types nothing. The grey navigation keys share the keypad's
+// scan codes and are told apart by being E0-prefixed (`enhanced`), which
+// the console reports as ENHANCED_KEY.
+struct SilentKey {
+  std::uint8_t scan;
+  std::uint8_t vk;
+  bool enhanced;
+};
+
+// Up, Down, Left, Right, Home, End, Page Up, Page Down, Insert, Delete, then
+// F1 to F12, in that order.
+inline constexpr std::array<SilentKey, 22> kNavigationAndFunctionKeys{{
+    {0x48, 0x26, true},  {0x50, 0x28, true},  {0x4B, 0x25, true},  {0x4D, 0x27, true},
+    {0x47, 0x24, true},  {0x4F, 0x23, true},  {0x49, 0x21, true},  {0x51, 0x22, true},
+    {0x52, 0x2D, true},  {0x53, 0x2E, true},  {0x3B, 0x70, false}, {0x3C, 0x71, false},
+    {0x3D, 0x72, false}, {0x3E, 0x73, false}, {0x3F, 0x74, false}, {0x40, 0x75, false},
+    {0x41, 0x76, false}, {0x42, 0x77, false}, {0x43, 0x78, false}, {0x44, 0x79, false},
+    {0x57, 0x7A, false}, {0x58, 0x7B, false},
+}};
 
 } // namespace platform::us_layout

@@ -25,19 +25,33 @@ constexpr std::array<ControlKey, 5> kControlKeys = {{
     {u'\x1b', 0x01, 0x1B, 0},
 }};
 
-// Keys that type nothing: scan code to virtual-key code.
+// The modifier keys: scan code to virtual-key code.
 struct ScanKey {
   std::uint16_t scan;
   std::uint16_t vk;
 };
 
-constexpr std::array<ScanKey, 26> kScanKeys = {{
-    {0x3B, 0x70}, {0x3C, 0x71}, {0x3D, 0x72}, {0x3E, 0x73}, {0x3F, 0x74}, {0x40, 0x75},
-    {0x41, 0x76}, {0x42, 0x77}, {0x43, 0x78}, {0x44, 0x79}, {0x57, 0x7A}, {0x58, 0x7B},
-    {0x47, 0x24}, {0x48, 0x26}, {0x49, 0x21}, {0x4B, 0x25}, {0x4D, 0x27}, {0x4F, 0x23},
-    {0x50, 0x28}, {0x51, 0x22}, {0x52, 0x2D}, {0x53, 0x2E}, {0x1D, 0x11}, {0x2A, 0x10},
-    {0x36, 0x10}, {0x38, 0x12},
+constexpr std::array<ScanKey, 4> kModifierKeys = {{
+    {0x1D, 0x11}, // Ctrl
+    {0x2A, 0x10}, // left Shift
+    {0x36, 0x10}, // right Shift
+    {0x38, 0x12}, // Alt
 }};
+
+// The virtual-key code of a key that types nothing; 0 for an unknown one.
+std::uint16_t silent_key_vk(std::uint16_t scan_code) {
+  for (const us_layout::SilentKey& key : us_layout::kNavigationAndFunctionKeys) {
+    if (key.scan == scan_code) {
+      return key.vk;
+    }
+  }
+  for (const ScanKey& key : kModifierKeys) {
+    if (key.scan == scan_code) {
+      return key.vk;
+    }
+  }
+  return 0;
+}
 
 constexpr std::uint16_t kDaysInMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 
@@ -116,12 +130,7 @@ void MemoryConsole::press_scan(std::uint16_t scan_code, std::uint32_t control_ke
   key.key_down = 1;
   key.virtual_scan_code = scan_code;
   key.control_key_state = control_key_state;
-  for (const ScanKey& entry : kScanKeys) {
-    if (entry.scan == scan_code) {
-      key.virtual_key_code = entry.vk;
-      break;
-    }
-  }
+  key.virtual_key_code = silent_key_vk(scan_code);
   press(key);
 }
 

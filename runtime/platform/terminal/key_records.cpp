@@ -7,28 +7,9 @@
 namespace platform::terminal {
 namespace {
 
-struct NamedKeyCodes {
-  NamedKey key;
-  std::uint8_t scan;
-  std::uint8_t vk;
-  bool enhanced; // a grey key: E0-prefixed in set 1
-};
-
-// Grey navigation keys share the keypad's scan codes and are told apart by
-// ENHANCED_KEY, as the console reports them.
-constexpr std::array<NamedKeyCodes, 22> kNamedKeys{{
-    {NamedKey::up, 0x48, 0x26, true},      {NamedKey::down, 0x50, 0x28, true},
-    {NamedKey::left, 0x4B, 0x25, true},    {NamedKey::right, 0x4D, 0x27, true},
-    {NamedKey::home, 0x47, 0x24, true},    {NamedKey::end, 0x4F, 0x23, true},
-    {NamedKey::page_up, 0x49, 0x21, true}, {NamedKey::page_down, 0x51, 0x22, true},
-    {NamedKey::insert, 0x52, 0x2D, true},  {NamedKey::del, 0x53, 0x2E, true},
-    {NamedKey::f1, 0x3B, 0x70, false},     {NamedKey::f2, 0x3C, 0x71, false},
-    {NamedKey::f3, 0x3D, 0x72, false},     {NamedKey::f4, 0x3E, 0x73, false},
-    {NamedKey::f5, 0x3F, 0x74, false},     {NamedKey::f6, 0x40, 0x75, false},
-    {NamedKey::f7, 0x41, 0x76, false},     {NamedKey::f8, 0x42, 0x77, false},
-    {NamedKey::f9, 0x43, 0x78, false},     {NamedKey::f10, 0x44, 0x79, false},
-    {NamedKey::f11, 0x57, 0x7A, false},    {NamedKey::f12, 0x58, 0x7B, false},
-}};
+static_assert(static_cast<std::size_t>(NamedKey::f12) + 1 ==
+                  us_layout::kNavigationAndFunctionKeys.size(),
+              "NamedKey follows the order of the navigation and function key table");
 
 // Control codes other than Enter, Tab, Backspace and Esc come from Ctrl held
 // with a key: a letter, or the punctuation key whose character sits 0x40
@@ -82,12 +63,12 @@ NamedKey function_key(int n) {
 KeyEvent named_key_event(NamedKey key, std::uint32_t modifiers) {
   KeyEvent event;
   event.key_down = 1;
-  for (const NamedKeyCodes& codes : kNamedKeys) {
-    if (codes.key == key) {
-      event.virtual_scan_code = codes.scan;
-      event.virtual_key_code = codes.vk;
-      event.control_key_state = modifiers | (codes.enhanced ? kEnhancedKey : 0);
-    }
+  const auto index = static_cast<std::size_t>(key);
+  if (index < us_layout::kNavigationAndFunctionKeys.size()) {
+    const us_layout::SilentKey& codes = us_layout::kNavigationAndFunctionKeys[index];
+    event.virtual_scan_code = codes.scan;
+    event.virtual_key_code = codes.vk;
+    event.control_key_state = modifiers | (codes.enhanced ? kEnhancedKey : 0);
   }
   return event;
 }
