@@ -27,6 +27,7 @@ public:
 
   // The error number recorded in the frame.
   [[nodiscard]] int error() const { return frame_->error_word & 0xFF; }
+  void clear_error() { frame_->error_word = 0; }
 
   platform::MemoryConsole console;
 
