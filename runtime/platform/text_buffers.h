@@ -3,8 +3,8 @@
 // buffer.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
-#include <cstring>
 #include <limits>
 #include <string>
 
@@ -38,7 +38,7 @@ int deliver(const std::basic_string<Unit>& converted, Unit* output, int output_s
   if (output == nullptr || output_size < length) {
     return 0;
   }
-  std::memcpy(output, converted.data(), converted.size() * sizeof(Unit));
+  std::copy(converted.begin(), converted.end(), output);
   return length;
 }
 
