@@ -66,8 +66,8 @@ std::int32_t runtime_free(void* block) {
 ThreadRecord* runtime_thread_record() {
   platform::Platform& platform = runtime_platform();
   const std::uint32_t index = runtime_state().tls_index;
-  if (auto* record = static_cast<ThreadRecord*>(platform.tls_get_value(index))) {
-    return record;
+  if (auto* existing = static_cast<ThreadRecord*>(platform.tls_get_value(index))) {
+    return existing;
   }
   AllocResult block = runtime_alloc(sizeof(ThreadRecord));
   if (block.block == nullptr) {
