@@ -309,8 +309,14 @@ void screen_set_window_origin(std::int32_t row, std::int32_t column) {
     return;
   }
   const auto [columns, rows] = screen_window_of(*info);
-  const std::int32_t left = std::clamp(column - 1, 0, std::max(info->size.x - columns, 0));
-  const std::int32_t top = std::clamp(row - 1, 0, std::max(info->size.y - rows, 0));
+  // The step to 0-based is taken in 64 bits: the lowest 32-bit argument has
+  // no predecessor.
+  const auto origin = [](std::int32_t coordinate, std::int32_t largest) {
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(std::int64_t{coordinate} - 1, 0, std::max(largest, 0)));
+  };
+  const std::int32_t left = origin(column, info->size.x - columns);
+  const std::int32_t top = origin(row, info->size.y - rows);
   runtime_platform().set_console_window_info(runtime_state().output_handle, true,
                                              rect(left, top, left + columns - 1, top + rows - 1));
 }
