@@ -127,18 +127,22 @@ void one_operation(FuzzRuntime& runtime, FuzzedDataProvider& input) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);
   platform::MemoryConsole::Config config;
-  config.columns = input.ConsumeIntegralInRange<std::int16_t>(1, 12);
-  config.rows = input.ConsumeIntegralInRange<std::int16_t>(1, 8);
+  const int columns = input.ConsumeIntegralInRange(1, 12);
+  const int rows = input.ConsumeIntegralInRange(1, 8);
+  config.columns = static_cast<std::int16_t>(columns);
+  config.rows = static_cast<std::int16_t>(rows);
   if (input.ConsumeBool()) {
-    const auto width = input.ConsumeIntegralInRange<std::int16_t>(1, config.columns);
-    const auto height = input.ConsumeIntegralInRange<std::int16_t>(1, config.rows);
-    const auto left = input.ConsumeIntegralInRange<std::int16_t>(0, config.columns - width);
-    const auto top = input.ConsumeIntegralInRange<std::int16_t>(0, config.rows - height);
-    config.window = platform::SmallRect{left, top, static_cast<std::int16_t>(left + width - 1),
-                                        static_cast<std::int16_t>(top + height - 1)};
+    const int width = input.ConsumeIntegralInRange(1, columns);
+    const int height = input.ConsumeIntegralInRange(1, rows);
+    const int left = input.ConsumeIntegralInRange(0, columns - width);
+    const int top = input.ConsumeIntegralInRange(0, rows - height);
+    config.window = platform::SmallRect{
+        static_cast<std::int16_t>(left), static_cast<std::int16_t>(top),
+        static_cast<std::int16_t>(left + width - 1), static_cast<std::int16_t>(top + height - 1)};
   }
-  config.cursor = platform::Coord{input.ConsumeIntegralInRange<std::int16_t>(0, config.columns - 1),
-                                  input.ConsumeIntegralInRange<std::int16_t>(0, config.rows - 1)};
+  config.cursor =
+      platform::Coord{static_cast<std::int16_t>(input.ConsumeIntegralInRange(0, columns - 1)),
+                      static_cast<std::int16_t>(input.ConsumeIntegralInRange(0, rows - 1))};
   FuzzRuntime runtime(config);
 
   for (int step = 0; step < 48 && input.remaining_bytes() > 0; ++step) {
