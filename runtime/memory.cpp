@@ -3,7 +3,7 @@
 #include "runtime/memory.h"
 
 #include <cstring>
-#include <new>
+#include <memory>
 
 #include "runtime/errors.h"
 #include "runtime/startup.h"
@@ -73,7 +73,7 @@ ThreadRecord* runtime_thread_record() {
   if (block.block == nullptr) {
     return nullptr;
   }
-  auto* record = new (block.block) ThreadRecord{};
+  ThreadRecord* record = std::construct_at(static_cast<ThreadRecord*>(block.block));
   platform.tls_set_value(index, record);
   return record;
 }

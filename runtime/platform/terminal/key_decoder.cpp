@@ -91,7 +91,7 @@ InputCharset InputCharset::latin1() {
   return charset;
 }
 
-KeyDecoder::KeyDecoder(KeyTable table, InputCharset charset)
+KeyDecoder::KeyDecoder(KeyTable table, const InputCharset& charset)
     : table_(std::move(table)), charset_(charset) {}
 
 void KeyDecoder::feed(std::string_view bytes) {

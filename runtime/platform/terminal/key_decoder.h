@@ -33,7 +33,7 @@ public:
   // While a cursor position report is awaited, slow links may split it.
   static constexpr std::uint32_t kReportTimeoutMs = 500;
 
-  KeyDecoder(KeyTable table, InputCharset charset);
+  KeyDecoder(KeyTable table, const InputCharset& charset);
 
   // Bytes read from the terminal.
   void feed(std::string_view bytes);
