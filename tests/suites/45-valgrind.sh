@@ -12,13 +12,15 @@ fi
 # valgrind computes x87 extended-precision arithmetic in double precision, so
 # the number reader's results differ there by design; those tests run natively
 # and under the sanitizers instead.
-filter="-NumberTest.*"
+# Stopping and continuing a process does not work under valgrind's own
+# signal handling, so that one test runs natively only.
+filter="-NumberTest.*:RoundToInt32.*:TerminalPlatform.StopGivesTheTerminalBackAndContinueTakesItAgain"
 status=0
 for suite in runtime_tests program_tests terminal_tests; do
   binary="$BUILD_DIR/bin/$suite"
   [ -x "$binary" ] || continue
   echo "--- valgrind $suite"
-  if ! valgrind --quiet --error-exitcode=99 --leak-check=full --show-leak-kinds=definite,indirect \
+  if ! valgrind --quiet --error-exitcode=99 --suppressions=tests/valgrind.supp --leak-check=full --show-leak-kinds=definite,indirect \
       --errors-for-leak-kinds=definite,indirect "$binary" --gtest_brief=1 --gtest_filter="$filter"; then
     status=1
   fi
