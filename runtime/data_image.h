@@ -52,12 +52,13 @@ constexpr std::uint32_t align4(std::size_t value) {
 
 // A literal is stored as its 32-bit byte count, its bytes and a zero unit,
 // padded to 4 bytes so that UTF-16 data stays aligned.
-constexpr std::uint32_t data_bytes(const LiteralSpec& spec) {
-  return static_cast<std::uint32_t>(spec.is_wide ? spec.wide.size() * 2 : spec.ansi.size());
+constexpr std::uint32_t data_bytes(const LiteralSpec& literal) {
+  return static_cast<std::uint32_t>(literal.is_wide ? literal.wide.size() * 2
+                                                    : literal.ansi.size());
 }
 
-constexpr std::uint32_t block_size(const LiteralSpec& spec) {
-  return align4(4U + data_bytes(spec) + (spec.is_wide ? 2U : 1U));
+constexpr std::uint32_t block_size(const LiteralSpec& literal) {
+  return align4(4U + data_bytes(literal) + (literal.is_wide ? 2U : 1U));
 }
 
 constexpr void put32(std::uint8_t* out, std::uint32_t value) {
@@ -71,8 +72,8 @@ constexpr void put32(std::uint8_t* out, std::uint32_t value) {
 template <std::size_t N>
 constexpr std::uint32_t image_length(const std::array<LiteralSpec, N>& literals) {
   std::uint32_t total = 0;
-  for (const auto& spec : literals) {
-    total += data_image_detail::block_size(spec);
+  for (const auto& literal : literals) {
+    total += data_image_detail::block_size(literal);
   }
   return total;
 }
@@ -107,20 +108,20 @@ build_data_section(const std::array<LiteralSpec, N>& literals) {
   put32(&section[kDescriptorOffset + 8], image_length(literals));
   put32(&section[kDescriptorOffset + 12], kRunTimeImageOffset);
   std::uint32_t at = kStoredImageOffset;
-  for (const auto& spec : literals) {
-    put32(&section[at], data_image_detail::data_bytes(spec));
+  for (const auto& literal : literals) {
+    put32(&section[at], data_image_detail::data_bytes(literal));
     std::uint32_t data = at + 4;
-    if (spec.is_wide) {
-      for (char16_t unit : spec.wide) {
+    if (literal.is_wide) {
+      for (char16_t unit : literal.wide) {
         section[data++] = static_cast<std::uint8_t>(unit & 0xFFU);
         section[data++] = static_cast<std::uint8_t>(unit >> 8);
       }
     } else {
-      for (char byte : spec.ansi) {
+      for (char byte : literal.ansi) {
         section[data++] = static_cast<std::uint8_t>(byte);
       }
     }
-    at += data_image_detail::block_size(spec);
+    at += data_image_detail::block_size(literal);
   }
   return section;
 }
