@@ -18,12 +18,12 @@ constexpr std::uint32_t kCodePage1252 = 1252;
 constexpr std::uint32_t kCodePageUtf8 = 65001;
 
 std::u16string runtime_to_wide(std::string_view bytes, std::uint32_t code_page) {
-  const RuntimeString text = fuzz_string8(bytes);
+  const RuntimeString text = make_string8(bytes);
   return std::u16string(string_to_wide(text, code_page).view16());
 }
 
 std::string runtime_to_ansi(std::u16string_view units, std::uint32_t code_page) {
-  const RuntimeString text = fuzz_string16(units);
+  const RuntimeString text = make_string16(units);
   return std::string(string_to_ansi(text, code_page).view8());
 }
 

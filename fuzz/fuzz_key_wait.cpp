@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     runtime.console.push_record_at(input.ConsumeIntegralInRange<std::uint64_t>(0, 3000), record);
   }
 
-  const RuntimeString list = fuzz_string16(allowed);
+  const RuntimeString list = make_string16(allowed);
   try {
     const StringValue result = key_wait(StringValue(list), limit);
     const std::u16string_view text = result.view16();

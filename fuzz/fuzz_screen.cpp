@@ -53,7 +53,7 @@ void one_operation(FuzzRuntime& runtime, FuzzedDataProvider& input) {
     check_locate(runtime.console, some_position(input), some_position(input));
     break;
   case 1: {
-    const RuntimeString text = fuzz_string16(
+    const RuntimeString text = make_string16(
         fuzz_units16(input.ConsumeBytesAsString(input.ConsumeIntegralInRange<std::size_t>(0, 64))));
     screen_print(StringValue(text));
     break;

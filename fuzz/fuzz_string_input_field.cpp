@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                      : input.ConsumeIntegral<std::int32_t>();
   const std::u16string text = fuzz_units16(input.ConsumeRemainingBytesAsString());
 
-  const RuntimeString line = fuzz_string16(text);
+  const RuntimeString line = make_string16(text);
   const StringValue line_value(line);
   const StringValue field = string_input_field(line_value, n);
   FUZZ_CHECK(runtime.error() == 0);
@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // Blanks before the first field change nothing.
-  const RuntimeString padded = fuzz_string16(u"  " + text);
+  const RuntimeString padded = make_string16(u"  " + text);
   FUZZ_CHECK(string_input_field(StringValue(padded), n).view16() == field.view16());
   // A line without quotes or commas is one field: the line without its
   // outer blanks.

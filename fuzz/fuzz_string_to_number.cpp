@@ -12,7 +12,7 @@
 namespace {
 
 Extended number_at(std::int32_t start, std::string_view text) {
-  const RuntimeString value = fuzz_string8(text);
+  const RuntimeString value = make_string8(text);
   return string_to_number(start, value);
 }
 

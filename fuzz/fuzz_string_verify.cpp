@@ -25,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       fuzz_units16(input.ConsumeBytesAsString(input.ConsumeIntegralInRange<std::size_t>(0, 24)));
   const std::u16string text = fuzz_units16(input.ConsumeRemainingBytesAsString());
 
-  const RuntimeString text_value = fuzz_string16(text);
-  const RuntimeString set_value = fuzz_string16(set);
+  const RuntimeString text_value = make_string16(text);
+  const RuntimeString set_value = make_string16(set);
   const std::int32_t result = string_verify(start, text_value, set_value);
   FUZZ_CHECK(runtime.error() == 0);
   // A start below 1 reads from the first unit.

@@ -4,40 +4,37 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "runtime/platform/memory/memory_console.h"
 #include "runtime/state.h"
 #include "runtime/string.h"
+#include "tests/support/runtime_session.h"
 
-// Fresh runtime state over its own memory console: platform set, output to
-// the console's standard output, colours 7 on 0, a thread-local slot with
-// the main thread's record, the start-up floating-point mode, and one frame.
+// The runtime over a memory console of its own (see RuntimeSession).
 class FuzzRuntime {
 public:
   FuzzRuntime() : FuzzRuntime(platform::MemoryConsole::Config{}) {}
-  explicit FuzzRuntime(platform::MemoryConsole::Config config);
-  ~FuzzRuntime();
+  explicit FuzzRuntime(platform::MemoryConsole::Config config)
+      : console(std::move(config)), session_(console) {}
+  ~FuzzRuntime() = default;
   FuzzRuntime(const FuzzRuntime&) = delete;
   FuzzRuntime& operator=(const FuzzRuntime&) = delete;
   FuzzRuntime(FuzzRuntime&&) = delete;
   FuzzRuntime& operator=(FuzzRuntime&&) = delete;
 
   // The error number recorded in the frame.
-  [[nodiscard]] int error() const { return frame_->error_word & 0xFF; }
-  void clear_error() { frame_->error_word = 0; }
+  [[nodiscard]] int error() const { return session_.frame().error_word & 0xFF; }
+  void clear_error() { session_.frame().error_word = 0; }
 
   platform::MemoryConsole console;
 
 private:
-  std::optional<RuntimeFrame> frame_;
+  RuntimeSession session_;
 };
 
-// New UTF-16 or 8-bit strings holding `text`, owned by the caller.
-RuntimeString fuzz_string16(std::u16string_view text);
-RuntimeString fuzz_string8(std::string_view text);
 // Bytes read as little-endian UTF-16 units; an odd last byte is dropped.
 std::u16string fuzz_units16(std::string_view bytes);
 
