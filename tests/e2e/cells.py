@@ -198,14 +198,15 @@ def cell_difference(expected, actual):
     return None
 
 
-def compare(expected_rows, actual_rows, limit=12):
-    """Gives a list of difference lines (empty when the screens agree)."""
+def compare(expected_rows, actual_rows, limit=12, difference=cell_difference):
+    """Gives a list of difference lines (empty when the screens agree);
+    `difference` judges one cell."""
     problems = []
     if len(expected_rows) != len(actual_rows):
         problems.append(f"{len(expected_rows)} rows expected, {len(actual_rows)} captured")
     for r, (want, got) in enumerate(zip(expected_rows, actual_rows)):
         for c, (e, a) in enumerate(zip(want, got)):
-            why = cell_difference(e, a)
+            why = difference(e, a)
             if why:
                 problems.append(f"row {r + 1} col {c + 1}: {why}")
     if len(problems) > limit:

@@ -10,7 +10,7 @@ import shlex
 import subprocess
 import time
 
-from cells import compare, expected_text, parse_capture, plain_text
+from cells import cell_difference, compare, expected_text, parse_capture, plain_text
 
 TERM = "tmux-256color"
 LOCALE = "C.UTF-8"
@@ -119,14 +119,16 @@ class Pane:
                 "scroll_region_lower": str(self.height - 1)}
 
     # --- waiting ------------------------------------------------------------
-    def wait_for_screen(self, expected, cursor=None, timeout=WAIT_SECONDS, what="screen"):
-        """Polls until the pane shows `expected` (rows of Expect) and, if given,
-        the cursor at (row, column); fails with the last capture otherwise."""
+    def wait_for_screen(self, expected, cursor=None, timeout=WAIT_SECONDS, what="screen",
+                        difference=cell_difference):
+        """Polls until the pane shows `expected` (rows of Expect, each cell
+        judged by `difference`) and, if given, the cursor at (row, column);
+        fails with the last capture otherwise."""
         deadline = time.monotonic() + timeout
         while True:
             captured = self.capture_text()
             rows = parse_capture(captured, self.width, self.height)
-            problems = compare(expected, rows)
+            problems = compare(expected, rows, difference=difference)
             at = self.cursor()
             if cursor is not None and at != tuple(cursor):
                 problems.append(f"cursor at {at}, expected {tuple(cursor)}")

@@ -36,14 +36,13 @@ import os
 import shlex
 import signal
 import tempfile
-import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(os.path.dirname(HERE))
 
-from cells import UNREPORTED, Cell, Expect, cell_difference, expected_text, parse_capture, plain_text  # noqa: E402
+from cells import UNREPORTED, Cell, Expect, cell_difference  # noqa: E402
 from session import Session  # noqa: E402
-from tmux import POLL_SECONDS, WAIT_SECONDS  # noqa: E402
+from tmux import WAIT_SECONDS  # noqa: E402
 
 # Cleared terminal, cursor at the top: where a new console starts.
 CLEAR_SCREEN = r"printf '\033[H\033[2J'"
@@ -107,37 +106,10 @@ def wine_difference(expected, actual):
     return cell_difference(Expect(expected.ch, attr), as_console_default(actual))
 
 
-def wine_compare(expected_rows, actual_rows, limit=12):
-    problems = []
-    if len(expected_rows) != len(actual_rows):
-        problems.append(f"{len(expected_rows)} rows expected, {len(actual_rows)} captured")
-    for r, (want, got) in enumerate(zip(expected_rows, actual_rows)):
-        for c, (e, a) in enumerate(zip(want, got)):
-            why = wine_difference(e, a)
-            if why:
-                problems.append(f"row {r + 1} col {c + 1}: {why}")
-    if len(problems) > limit:
-        problems = problems[:limit] + [f"... {len(problems) - limit} more"]
-    return problems
-
-
 def wait_for_screen(pane, expected, cursor=None, timeout=WAIT_SECONDS, what="screen"):
     """Polls until the pane shows `expected` under wine's colour rules and,
     if given, the cursor at (row, column); fails with the last capture."""
-    deadline = time.monotonic() + timeout
-    while True:
-        rows = parse_capture(pane.capture_text(), pane.width, pane.height)
-        problems = wine_compare(expected, rows)
-        at = pane.cursor()
-        if cursor is not None and at != tuple(cursor):
-            problems.append(f"cursor at {at}, expected {tuple(cursor)}")
-        if not problems:
-            return rows
-        if time.monotonic() > deadline:
-            raise AssertionError(
-                f"{what} not shown within {timeout}s:\n  " + "\n  ".join(problems)
-                + f"\n--- expected\n{expected_text(expected)}\n--- captured\n{plain_text(rows)}")
-        time.sleep(POLL_SECONDS)
+    return pane.wait_for_screen(expected, cursor, timeout, what, difference=wine_difference)
 
 
 def kill_program(session):
