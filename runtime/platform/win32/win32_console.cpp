@@ -15,6 +15,23 @@ namespace {
 
 using namespace win32;
 
+// Peeks or reads one input record with `call` (PeekConsoleInputW or
+// ReadConsoleInputW, which share their shape).
+template <typename InputCall>
+bool one_input_record(InputCall call, Handle console, InputRecord& record, std::uint32_t& count) {
+  INPUT_RECORD native_record{};
+  DWORD native_count = 0;
+  if (call(native(console), &native_record, 1, &native_count) == FALSE) {
+    count = 0;
+    return false;
+  }
+  count = native_count;
+  if (native_count != 0) {
+    record = from_native(native_record);
+  }
+  return true;
+}
+
 class Win32Console final : public Platform {
 public:
   // --- Process -------------------------------------------------------------
@@ -234,31 +251,11 @@ public:
 
   // --- Keyboard ------------------------------------------------------------------
   bool peek_console_input(Handle console, InputRecord& record, std::uint32_t& count) override {
-    INPUT_RECORD native_record{};
-    DWORD native_count = 0;
-    if (PeekConsoleInputW(native(console), &native_record, 1, &native_count) == FALSE) {
-      count = 0;
-      return false;
-    }
-    count = native_count;
-    if (native_count != 0) {
-      record = from_native(native_record);
-    }
-    return true;
+    return one_input_record(PeekConsoleInputW, console, record, count);
   }
 
   bool read_console_input(Handle console, InputRecord& record, std::uint32_t& count) override {
-    INPUT_RECORD native_record{};
-    DWORD native_count = 0;
-    if (ReadConsoleInputW(native(console), &native_record, 1, &native_count) == FALSE) {
-      count = 0;
-      return false;
-    }
-    count = native_count;
-    if (native_count != 0) {
-      record = from_native(native_record);
-    }
-    return true;
+    return one_input_record(ReadConsoleInputW, console, record, count);
   }
 
   void get_local_time(SystemTime& time) override {
