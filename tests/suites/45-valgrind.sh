@@ -3,6 +3,7 @@
 set -eu
 if ! command -v valgrind >/dev/null; then
   if [ "$(id -u)" -eq 0 ]; then
+    apt-get update -qq >/dev/null
     apt-get install -y -qq valgrind >/dev/null
   else
     echo "valgrind is not installed and this is not root: skipped"

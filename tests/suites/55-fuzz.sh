@@ -25,6 +25,7 @@ fuzzer_works() {
 
 if ! fuzzer_works; then
   if [ "$(id -u)" -eq 0 ]; then
+    apt-get update -qq >/dev/null
     apt-get install -y -qq clang >/dev/null
     major=$(clang++ --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n1)
     apt-get install -y -qq "libclang-rt-${major}-dev" >/dev/null

@@ -15,6 +15,7 @@ command -v clang-tidy >/dev/null || missing+=(clang-tidy)
 command -v cppcheck >/dev/null || missing+=(cppcheck)
 if [ ${#missing[@]} -gt 0 ]; then
   if [ "$(id -u)" -eq 0 ]; then
+    apt-get update -qq >/dev/null
     apt-get install -y -qq "${missing[@]}" >/dev/null
   else
     echo "${missing[*]} not installed and this is not root: skipped"
