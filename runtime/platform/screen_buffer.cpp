@@ -1,6 +1,7 @@
 #include "runtime/platform/screen_buffer.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -72,7 +73,7 @@ void for_each_block_cell(const SmallRect& whole, Coord block_size, Coord block_c
 } // namespace
 
 ScreenBuffer::ScreenBuffer(Coord size, ScreenCell blank)
-    : size_(size), cells_(grid_index(0, size.y, size.x), blank) {}
+    : size_(size), stride_(std::max<int>(size.x, 0)), tail_(blank) {}
 
 SmallRect ScreenBuffer::whole() const {
   return {0, 0, narrow(size_.x - 1), narrow(size_.y - 1)};
@@ -82,15 +83,55 @@ bool ScreenBuffer::contains(Coord position) const {
   return platform::contains(whole(), position.x, position.y);
 }
 
+const ScreenCell& ScreenBuffer::at(int x, int y) const {
+  return y < stored_rows_ ? cells_[index(x, y)] : tail_;
+}
+
+ScreenCell& ScreenBuffer::at(int x, int y) {
+  store_rows_to(y);
+  return cells_[index(x, y)];
+}
+
+void ScreenBuffer::store_rows_to(int y) {
+  if (y >= stored_rows_) {
+    stored_rows_ = y + 1;
+    cells_.resize(index(0, stored_rows_), tail_);
+  }
+}
+
 void ScreenBuffer::resize(Coord size, ScreenCell blank) {
-  std::vector<ScreenCell> cells(grid_index(0, size.y, size.x), blank);
-  for (int y = 0; y < std::min(size.y, size_.y); ++y) {
-    for (int x = 0; x < std::min(size.x, size_.x); ++x) {
-      cells[grid_index(x, y, size.x)] = at(x, y);
+  // Rows below the stored ones keep the tail only where the tail is what a
+  // new cell would be anyway; otherwise they are stored first.
+  const int old_height = size_.y;
+  if (!(tail_ == blank) && stored_rows_ < std::min(old_height, static_cast<int>(size.y))) {
+    store_rows_to(std::min(old_height, static_cast<int>(size.y)) - 1);
+  }
+  const int kept_rows = std::min(stored_rows_, static_cast<int>(size.y));
+  const int kept_columns = std::min<int>(size.x, size_.x);
+  std::vector<ScreenCell> cells(grid_index(0, kept_rows, size.x), blank);
+  for (int y = 0; y < kept_rows; ++y) {
+    for (int x = 0; x < kept_columns; ++x) {
+      cells[grid_index(x, y, size.x)] = cells_[index(x, y)];
     }
   }
   cells_ = std::move(cells);
+  stored_rows_ = kept_rows;
+  stride_ = std::max<int>(size.x, 0);
   size_ = size;
+  tail_ = blank;
+}
+
+void ScreenBuffer::set_width_keeping_hidden(std::int16_t width, ScreenCell blank) {
+  if (width > stride_) {
+    std::vector<ScreenCell> cells(grid_index(0, stored_rows_, width), blank);
+    for (int y = 0; y < stored_rows_; ++y) {
+      std::copy_n(cells_.begin() + static_cast<std::ptrdiff_t>(index(0, y)), stride_,
+                  cells.begin() + static_cast<std::ptrdiff_t>(grid_index(0, y, width)));
+    }
+    cells_ = std::move(cells);
+    stride_ = width;
+  }
+  size_.x = width;
 }
 
 bool ScreenBuffer::write(const CharInfo* buffer, Coord buffer_size, Coord buffer_coord,
@@ -117,19 +158,39 @@ bool ScreenBuffer::read(CharInfo* buffer, Coord buffer_size, Coord buffer_coord,
   return true;
 }
 
+// Cells are filled in reading order; a row whose last cell is filled has its
+// hidden columns filled too. A fill that runs to the end of the buffer
+// changes the tail instead of storing the rows below the stored ones.
 template <typename Apply>
 std::uint32_t ScreenBuffer::fill(std::uint32_t length, Coord start, Apply apply) {
   if (!contains(start)) {
     return 0;
   }
-  const std::size_t first = index(start.x, start.y);
-  const std::size_t count = std::min<std::size_t>(length, cells_.size() - first);
-  for (std::size_t i = first; i < first + count; ++i) {
-    ScreenCell& cell = cells_[i];
+  const auto fill_cell = [&apply](ScreenCell& cell) {
     if (!cell.known) {
       cell = ScreenCell{u' ', 0x07, true};
     }
     apply(cell);
+  };
+  const std::size_t width = static_cast<std::size_t>(size_.x);
+  const std::size_t total = width * static_cast<std::size_t>(size_.y);
+  const std::size_t first = grid_index(start.x, start.y, size_.x);
+  const std::size_t count = std::min<std::size_t>(length, total - first);
+  const std::size_t last = first + count - 1;
+  const bool to_the_end = first + count == total;
+  const int last_row = static_cast<int>(last / width);
+  store_rows_to(to_the_end ? start.y : last_row);
+
+  for (int y = start.y; y <= std::min(last_row, stored_rows_ - 1); ++y) {
+    const int from = y == start.y ? start.x : 0;
+    const int to = y == last_row ? static_cast<int>(last % width) : size_.x - 1;
+    const int end = to == size_.x - 1 ? stride_ - 1 : to;
+    for (int x = from; x <= end; ++x) {
+      fill_cell(cells_[index(x, y)]);
+    }
+  }
+  if (to_the_end && last_row >= stored_rows_) {
+    fill_cell(tail_);
   }
   return static_cast<std::uint32_t>(count);
 }
@@ -143,16 +204,21 @@ std::uint32_t ScreenBuffer::fill_characters(char16_t character, std::uint32_t le
   return fill(length, start, [character](ScreenCell& cell) { cell.character = character; });
 }
 
+// A scroll across the whole width carries the hidden columns along.
 bool ScreenBuffer::scroll(const SmallRect& scroll, const SmallRect* clip, Coord destination,
                           const CharInfo& fill) {
-  const SmallRect source = intersect(scroll, whole());
+  SmallRect source = intersect(scroll, whole());
   if (is_empty(source)) {
     return false;
   }
-  const SmallRect limit = clip != nullptr ? intersect(*clip, whole()) : whole();
+  SmallRect limit = clip != nullptr ? intersect(*clip, whole()) : whole();
   // Clipping the source moves its destination with it.
   const int target_x = destination.x + (source.left - scroll.left);
   const int target_y = destination.y + (source.top - scroll.top);
+  if (source.left == 0 && source.right == size_.x - 1 && target_x == 0 && limit.left == 0 &&
+      limit.right == size_.x - 1) {
+    source.right = limit.right = narrow(stride_ - 1);
+  }
   const int width = source.right - source.left + 1;
   const int height = source.bottom - source.top + 1;
 
@@ -161,7 +227,7 @@ bool ScreenBuffer::scroll(const SmallRect& scroll, const SmallRect* clip, Coord 
   moved.reserve(grid_index(0, height, width));
   for (int y = source.top; y <= source.bottom; ++y) {
     for (int x = source.left; x <= source.right; ++x) {
-      moved.push_back(at(x, y));
+      moved.push_back(std::as_const(*this).at(x, y));
     }
   }
   const ScreenCell filler{fill.character, fill.attributes, true};

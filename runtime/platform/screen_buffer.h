@@ -2,10 +2,14 @@
 // block writes and reads clipped to the buffer, fills that run on across
 // rows, and scrolls with their clip and fill. Portable: both the memory
 // console and the terminal console keep their cells in one.
+//
+// Memory grows with the rows used, not with the buffer's height: rows are
+// stored from the top down to the lowest one that was touched, and every row
+// below reads as one shared cell (the "tail"), so a tall buffer that was
+// cleared as a whole still costs only its used rows.
 #pragma once
 
 #include <cstdint>
-#include <span>
 #include <vector>
 
 #include "runtime/platform/platform.h"
@@ -20,6 +24,8 @@ struct ScreenCell {
   char16_t character = u' ';
   std::uint16_t attributes = 0x07;
   bool known = false;
+
+  friend bool operator==(const ScreenCell&, const ScreenCell&) = default;
 };
 
 [[nodiscard]] inline bool is_empty(const SmallRect& rect) {
@@ -32,14 +38,22 @@ public:
   ScreenBuffer(Coord size, ScreenCell blank);
 
   [[nodiscard]] Coord size() const { return size_; }
-  [[nodiscard]] std::span<const ScreenCell> cells() const { return cells_; }
   [[nodiscard]] bool contains(Coord position) const;
-  // The cell at a position inside the buffer.
-  [[nodiscard]] const ScreenCell& at(int x, int y) const { return cells_[index(x, y)]; }
-  [[nodiscard]] ScreenCell& at(int x, int y) { return cells_[index(x, y)]; }
+  // The cell at a position inside the buffer (or in its hidden columns).
+  [[nodiscard]] const ScreenCell& at(int x, int y) const;
+  // The same cell for writing: stores its row.
+  [[nodiscard]] ScreenCell& at(int x, int y);
+  // How many rows are stored, for the memory figures.
+  [[nodiscard]] int stored_rows() const { return stored_rows_; }
 
-  // Keeps the cells that fit; new ones are `blank`.
+  // Keeps the cells that fit; new ones are `blank`. Cells outside the new
+  // size are lost, as when a console's buffer is resized.
   void resize(Coord size, ScreenCell blank);
+  // Changes the width only, keeping the cells beyond a narrower width as
+  // hidden columns that come back when the width grows again (new ones are
+  // `blank`). A fill or scroll that covers whole rows covers their hidden
+  // columns too, so a cleared buffer stays clear when it widens.
+  void set_width_keeping_hidden(std::int16_t width, ScreenCell blank);
 
   // The block operations: a block of `buffer_size` cells, read from or
   // written at `buffer_coord`, placed at `region`, which is clipped to the
@@ -62,15 +76,20 @@ public:
 
 private:
   [[nodiscard]] std::size_t index(int x, int y) const {
-    return (static_cast<std::size_t>(y) * static_cast<std::size_t>(size_.x)) +
+    return (static_cast<std::size_t>(y) * static_cast<std::size_t>(stride_)) +
            static_cast<std::size_t>(x);
   }
   [[nodiscard]] SmallRect whole() const;
+  // Stores every row down to `y`, the new ones as tail rows.
+  void store_rows_to(int y);
   template <typename Apply>
   std::uint32_t fill(std::uint32_t length, Coord start, Apply apply);
 
   Coord size_;
+  int stride_ = 0; // stored columns: the width and any hidden ones
+  int stored_rows_ = 0;
   std::vector<ScreenCell> cells_;
+  ScreenCell tail_; // every cell of the rows below the stored ones
 };
 
 } // namespace platform

@@ -15,9 +15,16 @@ class Viewer:
     """Drives colorviewer in a pane and the console model side by side; after
     every step the pane must show what the model shows."""
 
+    # A tall buffer behind the terminal's screen, as our terminal console has.
+    tall_buffer = True
+
     def __init__(self, session, width, height):
         self.s = session
-        self.con = Console(width, height)
+        self.con = self.console(width, height)
+
+    def console(self, width, height):
+        return Console(width, height) if self.tall_buffer else Console(width, height,
+                                                                       buffer_rows=height)
 
     def expect(self, what):
         self.s.pane.wait_for_screen(self.con.rows, self.con.cursor(), what=what)
@@ -161,7 +168,7 @@ class ViewerCycles(unittest.TestCase):
                 # pseudo-terminal; the program can only see the latter.
                 s.pane.wait_until(lambda: pty_size(s.pane) == f"{height} {width}", "the resize")
                 s.pane.width, s.pane.height = width, height
-                v.con = Console(width, height)
+                v.con = v.console(width, height)
                 v.send(["x"])
                 v.start_cycle(f"a cycle at {width}x{height}")
                 self.assertTrue(v.cycle(["9", "Enter"], 9, ["14", "Enter"], 14))

@@ -182,8 +182,10 @@ TEST(TerminalPlatform, DrawsAtTheReportedCursorAndGivesTheTerminalBack) {
     take_console(console);
     const Handle screen = console.get_std_handle(StdHandle::output);
     platform::ScreenBufferInfo info;
+    // A tall buffer, as a new Windows console has, with the terminal's
+    // screen as its window, at the buffer's top.
     if (!console.get_console_screen_buffer_info(screen, info) || info.size.x != kColumns ||
-        info.size.y != kRows) {
+        info.size.y != 9001 || info.window.top != 0 || info.window.bottom != kRows - 1) {
       console.exit_process(101);
     }
     const platform::CharInfo cells[] = {{u'h', 0x1E}, {u'i', 0x1E}, {u'\x01', 0x1E}};

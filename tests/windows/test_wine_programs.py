@@ -13,7 +13,7 @@ from wine_session import kill_program, wait_for_screen, wine_session
 
 
 def expected_chart(width, height):
-    con = Console(width, height)
+    con = Console(width, height, buffer_rows=height)
     screens.chart(con)
     return con
 
@@ -72,6 +72,9 @@ class WineChart(unittest.TestCase):
 
 
 class WineViewer(Viewer):
+    # wine's console in a terminal has a buffer the size of the screen.
+    tall_buffer = False
+
     def expect(self, what):
         wait_for_screen(self.s.pane, self.con.rows, self.con.cursor(), what=what)
 

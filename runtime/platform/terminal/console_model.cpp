@@ -3,18 +3,60 @@
 #include <algorithm>
 
 namespace platform::terminal {
+namespace {
 
-ConsoleModel::ConsoleModel(Coord size) : screen_(size, Cell{}) {}
+std::int16_t narrow(int value) {
+  return static_cast<std::int16_t>(value);
+}
 
-void ConsoleModel::resize(Coord size) {
-  const Coord old = screen_.size();
-  if (size.x == old.x && size.y == old.y) {
+} // namespace
+
+ConsoleModel::ConsoleModel(Coord window_size, std::int16_t buffer_rows)
+    : screen_(Coord{window_size.x, std::max(buffer_rows, window_size.y)}, Cell{}),
+      window_size_(window_size) {}
+
+SmallRect ConsoleModel::window() const {
+  return {0, narrow(window_top_), narrow(window_size_.x - 1),
+          narrow(window_top_ + window_size_.y - 1)};
+}
+
+std::vector<Cell> ConsoleModel::window_cells(int top) const {
+  std::vector<Cell> cells;
+  cells.reserve(static_cast<std::size_t>(window_size_.x) *
+                static_cast<std::size_t>(window_size_.y));
+  for (int y = top; y < top + window_size_.y; ++y) {
+    for (int x = 0; x < window_size_.x; ++x) {
+      cells.push_back(y >= 0 && y < size().y ? screen_.at(x, y) : Cell{});
+    }
+  }
+  return cells;
+}
+
+void ConsoleModel::resize_window(Coord window_size) {
+  if (window_size.x == window_size_.x && window_size.y == window_size_.y) {
     return;
   }
-  screen_.resize(size, Cell{});
-  cursor_.x = static_cast<std::int16_t>(std::clamp<int>(cursor_.x, 0, size.x - 1));
-  cursor_.y = static_cast<std::int16_t>(std::clamp<int>(cursor_.y, 0, size.y - 1));
+  screen_.set_width_keeping_hidden(window_size.x, Cell{});
+  const int rows = std::min(window_size.y, size().y);
+  // Growing, the window shows more of the rows above, as terminals do.
+  window_top_ = std::max(0, window_top_ - std::max(0, rows - window_size_.y));
+  window_top_ = std::min(window_top_, size().y - rows);
+  window_size_ = Coord{window_size.x, narrow(rows)};
+  bring_cursor_into_view();
   changed_ = true;
+}
+
+bool ConsoleModel::set_window_top(int top) {
+  if (top < 0 || top + window_size_.y > size().y) {
+    return false;
+  }
+  window_top_ = top;
+  changed_ = true;
+  return true;
+}
+
+Coord ConsoleModel::cursor() const {
+  return Coord{std::min(cursor_.x, narrow(size().x - 1)), cursor_.y};
 }
 
 bool ConsoleModel::set_cursor(Coord position) {
@@ -22,8 +64,17 @@ bool ConsoleModel::set_cursor(Coord position) {
     return false;
   }
   cursor_ = position;
+  bring_cursor_into_view();
   changed_ = true;
   return true;
+}
+
+void ConsoleModel::bring_cursor_into_view() {
+  if (cursor_.y < window_top_) {
+    window_top_ = cursor_.y;
+  } else if (cursor_.y >= window_top_ + window_size_.y) {
+    window_top_ = cursor_.y - window_size_.y + 1;
+  }
 }
 
 bool ConsoleModel::write(const CharInfo* buffer, Coord buffer_size, Coord buffer_coord,
@@ -57,7 +108,7 @@ bool ConsoleModel::scroll(const SmallRect& scroll, const SmallRect* clip, Coord 
   return true;
 }
 
-int ConsoleModel::whole_screen_rows_up(const SmallRect& scroll, const SmallRect* clip,
+int ConsoleModel::whole_buffer_rows_up(const SmallRect& scroll, const SmallRect* clip,
                                        Coord destination) const {
   const Coord size = screen_.size();
   const int right = size.x - 1;

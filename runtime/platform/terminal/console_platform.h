@@ -105,12 +105,9 @@ public:
                                      Coord start, std::uint32_t& written) override;
   bool get_console_cursor_info(Handle console, CursorInfo& info) override;
   bool set_console_cursor_info(Handle console, const CursorInfo& info) override;
-  // A terminal's size is the user's to change.
+  // A terminal's size is the user's to change; the window can move.
   bool set_console_screen_buffer_size(Handle /*console*/, Coord /*size*/) override { return false; }
-  bool set_console_window_info(Handle /*console*/, bool /*absolute*/,
-                               const SmallRect& /*window*/) override {
-    return false;
-  }
+  bool set_console_window_info(Handle console, bool absolute, const SmallRect& window) override;
 
   // Keyboard.
   bool peek_console_input(Handle console, InputRecord& record, std::uint32_t& count) override;
@@ -154,6 +151,7 @@ private:
   void settle_cursor_report();
   void pump_input();
   void act_on_signals();
+  void show_window_move(int old_top, int rows, std::optional<std::uint16_t> fill_attributes);
   void flush();
   void write_out();
   void suspend();
@@ -183,6 +181,7 @@ private:
   std::unique_ptr<Renderer> renderer_;
   int output_fd_ = -1;
   std::string out_;
+  bool repaint_pending_ = false;
   bool report_awaited_ = false;
   std::uint64_t report_sent_ms_ = 0;
   std::uint64_t last_pump_ms_ = 0;

@@ -226,7 +226,7 @@ std::string Renderer::colours(int from, std::uint16_t to) const {
     return sequence;
   }
   sequence = "\x1b[";
-  if (from < 0) {
+  if (from < 0) { // unknown, or the terminal's own colours
     sequence += "0;";
   }
   const bool foreground = from < 0 || ((from ^ wanted) & 0x0F) != 0;
@@ -309,12 +309,16 @@ void Renderer::move_to(int x, int y, std::string& out) {
   pending_wrap_ = false;
 }
 
-void Renderer::scroll_up(int rows, std::uint16_t fill_attributes, std::string& out) {
+void Renderer::scroll_up(int rows, std::optional<std::uint16_t> fill_attributes, std::string& out) {
   if (rows <= 0 || size_.x <= 0 || size_.y <= 0) {
     return;
   }
-  if (options_.background_color_erase) {
-    set_colours(fill_attributes, out);
+  const bool coloured_fill = options_.background_color_erase && fill_attributes.has_value();
+  if (coloured_fill) {
+    set_colours(*fill_attributes, out);
+  } else if (options_.background_color_erase && colours_ != kDefaultColours) {
+    out += kDefaultColoursSequence;
+    colours_ = kDefaultColours;
   }
   const int x = cursor_known_ && !pending_wrap_ ? cursor_x_ : 0;
   move_to(x, size_.y - 1, out);
@@ -323,8 +327,18 @@ void Renderer::scroll_up(int rows, std::uint16_t fill_attributes, std::string& o
   const std::size_t shifted =
       std::min(shadow_.size(), static_cast<std::size_t>(rows) * static_cast<std::size_t>(size_.x));
   shadow_.erase(shadow_.begin(), shadow_.begin() + static_cast<std::ptrdiff_t>(shifted));
-  const Cell fresh = options_.background_color_erase ? Cell{u' ', fill_attributes, true} : Cell{};
+  const Cell fresh = coloured_fill ? Cell{u' ', *fill_attributes, true} : Cell{};
   shadow_.insert(shadow_.end(), shifted, fresh);
+}
+
+void Renderer::repaint_from_blank(Coord size, std::string& out) {
+  reset(size);
+  out += kDefaultColoursSequence;
+  out += "\x1b[H\x1b[J";
+  colours_ = kDefaultColours;
+  cursor_x_ = 0;
+  cursor_y_ = 0;
+  cursor_known_ = true;
 }
 
 void Renderer::place_cursor(Coord position, bool visible, std::string& out) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -46,8 +47,15 @@ public:
   void render_rows(std::span<const Cell> cells, int first_row, int end_row, std::string& out);
 
   // Scrolls the whole terminal screen up: its top rows go to the terminal's
-  // scrollback, new rows at the bottom are blank in `fill_attributes`.
-  void scroll_up(int rows, std::uint16_t fill_attributes, std::string& out);
+  // scrollback, new rows at the bottom are blank in `fill_attributes`, or in
+  // the terminal's own colours without them.
+  void scroll_up(int rows, std::optional<std::uint16_t> fill_attributes, std::string& out);
+
+  // Erases the terminal's screen in its own colours and forgets what it
+  // showed, so that the next render draws every cell the program wrote on
+  // a blank screen: what a resize or a jump of the window needs, since the
+  // terminal may have moved or reflowed what it showed.
+  void repaint_from_blank(Coord size, std::string& out);
 
   // Moves the terminal's cursor to `position` and shows or hides it.
   void place_cursor(Coord position, bool visible, std::string& out);
@@ -84,7 +92,11 @@ private:
   int cursor_y_ = 0;
   bool cursor_known_ = false;
   bool pending_wrap_ = false;
-  int colours_ = -1;        // the terminal's current colour attribute, -1 unknown
+  // The terminal's current colour attribute: -1 unknown, kDefaultColours
+  // for the terminal's own.
+  static constexpr int kDefaultColours = -2;
+  static constexpr std::string_view kDefaultColoursSequence = "\x1b[0m";
+  int colours_ = -1;
   int cursor_visible_ = -1; // -1 unknown
 };
 

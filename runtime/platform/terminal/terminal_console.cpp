@@ -1,6 +1,7 @@
 // The console on a POSIX terminal: the cells the program writes are kept
-// here and drawn on the terminal's visible screen when the program pauses or
-// waits for input; keys are read from the controlling terminal and decoded
+// here in a tall screen buffer, and the window onto it that follows the
+// cursor is drawn on the terminal's screen when the program pauses or waits
+// for input; keys are read from the controlling terminal and decoded
 // into console key records. See console_model.h, renderer.h and
 // key_decoder.h for the parts; this file joins them to the console calls.
 #include "runtime/platform/terminal/terminal_console.h"
@@ -199,10 +200,8 @@ void TerminalConsole::resume() {
   modes_.enter(processed_input_);
   held_ = true;
   signals::set_terminal_held(true);
-  if (model_ && renderer_) {
-    renderer_->reset(model_->size());
-    model_->mark_changed();
-  }
+  // The shell wrote on the screen meanwhile.
+  repaint_pending_ = true;
 }
 
 // A hang-up (the terminal closed) or SIGTERM ends the program at once, the
@@ -376,10 +375,11 @@ void TerminalConsole::follow_terminal_size() {
     model_->set_cursor(Coord{0, static_cast<std::int16_t>(size.y - 1)});
     renderer_ = std::make_unique<Renderer>(renderer_options_, *encoder_);
     renderer_->reset(size);
-  } else if (size.x != model_->size().x || size.y != model_->size().y) {
-    // A resize: the terminal may have moved what it showed; repaint it all.
-    model_->resize(size);
-    renderer_->reset(size);
+  } else if (size.x != model_->window_size().x || size.y != model_->window_size().y) {
+    // The terminal may have reflowed or scrolled what it showed: the window
+    // is repainted whole at its new size.
+    model_->resize_window(size);
+    repaint_pending_ = true;
   }
 }
 
@@ -394,7 +394,7 @@ void TerminalConsole::settle_cursor_report() {
   while (true) {
     pump_input();
     if (const auto position = decoder_->take_cursor_report()) {
-      const Coord size = model_->size();
+      const Coord size = model_->window_size();
       model_->set_cursor(Coord{static_cast<std::int16_t>(std::min<int>(position->x, size.x - 1)),
                                static_cast<std::int16_t>(std::min<int>(position->y, size.y - 1))});
       return;
@@ -412,13 +412,11 @@ bool TerminalConsole::get_console_screen_buffer_info(Handle console, ScreenBuffe
   if (!prepare_screen(console)) {
     return false;
   }
-  const Coord size = model_->size();
-  info.size = size;
+  info.size = model_->size();
   info.cursor_position = model_->cursor();
   info.attributes = model_->attributes;
-  info.window = {0, 0, static_cast<std::int16_t>(size.x - 1),
-                 static_cast<std::int16_t>(size.y - 1)};
-  info.maximum_window_size = size;
+  info.window = model_->window();
+  info.maximum_window_size = model_->window_size();
   return true;
 }
 
@@ -434,28 +432,73 @@ bool TerminalConsole::read_console_output(Handle console, CharInfo* buffer, Coor
 }
 
 bool TerminalConsole::set_console_cursor_position(Handle console, Coord position) {
-  return prepare_screen(console) && model_->set_cursor(position);
+  if (!prepare_screen(console)) {
+    return false;
+  }
+  const int top = model_->window_top();
+  if (!model_->set_cursor(position)) {
+    return false;
+  }
+  show_window_move(top, model_->window_top() - top, std::nullopt);
+  return true;
 }
 
-// A scroll of the whole screen goes to the terminal as a real scroll, so the
-// rows that leave the top land in its scrollback; they are drawn first if
-// the terminal does not show them yet.
+// Moving the window over the buffer, at its present size.
+bool TerminalConsole::set_console_window_info(Handle console, bool absolute,
+                                              const SmallRect& window) {
+  if (!prepare_screen(console)) {
+    return false;
+  }
+  const SmallRect now = model_->window();
+  const SmallRect wanted = absolute
+                               ? window
+                               : SmallRect{static_cast<std::int16_t>(now.left + window.left),
+                                           static_cast<std::int16_t>(now.top + window.top),
+                                           static_cast<std::int16_t>(now.right + window.right),
+                                           static_cast<std::int16_t>(now.bottom + window.bottom)};
+  const int top = model_->window_top();
+  if (wanted.left != now.left || wanted.right != now.right ||
+      wanted.bottom - wanted.top != now.bottom - now.top || !model_->set_window_top(wanted.top)) {
+    return false;
+  }
+  show_window_move(top, wanted.top - top, std::nullopt);
+  return true;
+}
+
+// A scroll of the whole buffer moves what the window shows up as a real
+// terminal scroll does.
 bool TerminalConsole::scroll_console_screen_buffer(Handle console, const SmallRect& scroll,
                                                    const SmallRect* clip, Coord destination,
                                                    const CharInfo& fill) {
   if (!prepare_screen(console)) {
     return false;
   }
-  const int rows = model_->whole_screen_rows_up(scroll, clip, destination);
-  if (rows > 0) {
-    renderer_->render_rows(model_->cells(), 0, rows, out_);
-    renderer_->scroll_up(rows, fill.attributes, out_);
+  const int rows = model_->whole_buffer_rows_up(scroll, clip, destination);
+  show_window_move(model_->window_top(), rows, fill.attributes);
+  return model_->scroll(scroll, clip, destination, fill);
+}
+
+// The terminal's screen follows the window as it moves `rows` down over the
+// buffer from `old_top` (or as the buffer moves up under it): by up to a
+// screenful, as that many real terminal scrolls, so the rows leaving the top
+// go to the terminal's scrollback, drawn first if the terminal does not show
+// them yet; the new rows are painted by the next flush. Any other move
+// repaints the window.
+void TerminalConsole::show_window_move(int old_top, int rows,
+                                       std::optional<std::uint16_t> fill_attributes) {
+  if (rows == 0 || repaint_pending_) {
+    return;
   }
-  const bool scrolled = model_->scroll(scroll, clip, destination, fill);
+  if (rows < 0 || rows > model_->window_size().y) {
+    repaint_pending_ = true;
+    return;
+  }
+  renderer_->render_rows(model_->window_cells(old_top), 0, rows, out_);
+  renderer_->scroll_up(rows, fill_attributes, out_);
+  model_->mark_changed();
   if (out_.size() >= kOutputHighWater) {
     write_out();
   }
-  return scrolled;
 }
 
 bool TerminalConsole::set_console_text_attribute(Handle console, std::uint16_t attributes) {
@@ -509,11 +552,20 @@ bool TerminalConsole::set_console_cursor_info(Handle console, const CursorInfo& 
   return true;
 }
 
-// Draws what changed and writes everything collected with one write.
+// Draws what changed in the window and writes everything collected with
+// one write.
 void TerminalConsole::flush() {
+  if (model_ && renderer_ && repaint_pending_) {
+    renderer_->repaint_from_blank(model_->window_size(), out_);
+    repaint_pending_ = false;
+    model_->mark_changed();
+  }
   if (model_ && renderer_ && model_->changed()) {
-    renderer_->render(model_->cells(), out_);
-    renderer_->place_cursor(model_->cursor(), model_->cursor_info.visible != 0, out_);
+    renderer_->render(model_->window_cells(), out_);
+    const Coord cursor = model_->cursor();
+    renderer_->place_cursor(
+        Coord{cursor.x, static_cast<std::int16_t>(cursor.y - model_->window_top())},
+        model_->cursor_info.visible != 0, out_);
     model_->mark_drawn();
   }
   write_out();
@@ -579,8 +631,9 @@ bool TerminalConsole::read_console_input(Handle console, InputRecord& record,
   if (!is_input(console)) {
     return false;
   }
-  flush();
   while (true) {
+    // Also repaints after a resize that arrived during the wait.
+    flush();
     pump_input();
     if (decoder_->has_record()) {
       record = decoder_->front();
@@ -606,9 +659,9 @@ void TerminalConsole::exit_process(std::uint32_t exit_code) {
 // A pause shows what the program drew, then sleeps; signals that arrive
 // meanwhile are acted on and the rest of the pause is slept.
 void TerminalConsole::sleep(std::uint32_t milliseconds) {
-  flush();
   const std::uint64_t deadline = monotonic_ms() + milliseconds;
   while (true) {
+    flush();
     act_on_signals();
     const std::uint64_t now = monotonic_ms();
     if (now >= deadline) {
