@@ -2,12 +2,12 @@
 // and how it is encoded for the terminal's character set.
 #pragma once
 
+#include <clocale>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
 
 #include <iconv.h>
-#include <locale.h>
 
 namespace platform::terminal {
 
