@@ -79,25 +79,18 @@ class ChartScreens(unittest.TestCase):
 
 
     def test_separators_are_encoded_for_the_locale(self):
-        # In the C locale the terminal gets ASCII only: the middle dot becomes
-        # one substitute character per cell and the layout stays the same.
+        # In the C locale the terminal gets ASCII only: each middle dot is
+        # drawn as its look-alike '.', and the layout stays the same.
         con = expected_chart(80, 50)
         with Session(program_path("colorchart"), 80, 50,
                      preface=PREFACE + "; export LC_ALL=C LANG=C") as s:
             s.pane.wait_until(lambda: "Any key to close." in plain_text(s.pane.screen()),
                               "the chart")
             rows = s.pane.screen()
-            substitute = None
             for r, want in enumerate(con.rows):
                 for c, cell in enumerate(want):
-                    got = rows[r][c].ch
-                    if cell.ch == screens.DOT:
-                        self.assertTrue(len(got) == 1 and " " < got < "\x7f",
-                                        f"row {r + 1} col {c + 1}: {got!r} for the dot")
-                        substitute = substitute or got
-                        self.assertEqual(got, substitute, "one substitute for every dot")
-                    else:
-                        self.assertEqual(got, cell.ch, f"row {r + 1} col {c + 1}")
+                    expected = "." if cell.ch == screens.DOT else cell.ch
+                    self.assertEqual(rows[r][c].ch, expected, f"row {r + 1} col {c + 1}")
             s.pane.keys("q")
             self.assertEqual(s.status(), 0)
 

@@ -216,6 +216,56 @@ TEST(ColorChart, ScrollingScreenPutsRightEntriesOneLineBelowTheirPartners) {
   EXPECT_EQ(console.row_text(20).substr(33, 22), u"yellow on bright white");
 }
 
+// Every pair the window shows stands on one row: the right label at column 34
+// of its partner's row, each with its 31-cell band where it has one.
+::testing::AssertionResult window_shows_pairs_on_one_row(const MemoryConsole& console) {
+  const auto labelled = [&](int row, int column, const Entry& entry) {
+    const std::u16string text = console.row_text(row);
+    const int band = entry.fill > 0 ? entry.fill : static_cast<int>(entry.label.size());
+    bool coloured = true;
+    for (int i = 0; i < band; ++i) {
+      coloured = coloured && console.cell(column + i, row).attributes == attribute_of(entry);
+    }
+    return coloured && text.substr(static_cast<std::size_t>(column), entry.label.size() + 1) ==
+                           std::u16string(entry.label) + u' ';
+  };
+  int pairs = 0;
+  for (int row = console.window().top; row <= console.window().bottom; ++row) {
+    for (std::size_t left = 0; left < kEntries.size(); left += 2) {
+      if (labelled(row, 0, kEntries[left])) {
+        ++pairs;
+        if (!labelled(row, 33, kEntries[left + 1])) {
+          return ::testing::AssertionFailure() << "row " << row + 1 << ": \""
+                                               << expected_screen_detail::utf8(kEntries[left].label)
+                                               << "\" without its partner at column 34";
+        }
+      }
+    }
+  }
+  if (pairs == 0) {
+    return ::testing::AssertionFailure() << "no pair in the window";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// The chart started on the last row of an 80x25 window onto a taller buffer:
+// the window follows the cursor down and the buffer does not scroll, so the
+// pairs hold together.
+TEST(ColorChart, WindowOntoATallBufferFollowsTheCursorAndKeepsPairsTogether) {
+  for (const int buffer_rows : {300, 9001}) {
+    SCOPED_TRACE(buffer_rows);
+    MemoryConsole::Config config = console_of(80, static_cast<std::int16_t>(buffer_rows), 24);
+    config.window = platform::SmallRect{0, 0, 79, 24};
+    MemoryConsole console(config);
+    const ExpectedScreen expected = expected_chart(console);
+    EXPECT_TRUE(still_running(run_program(console, chart_program())));
+    EXPECT_TRUE(screen_matches(console, expected));
+    EXPECT_EQ(console.window().bottom, console.cursor().y);
+    EXPECT_EQ(console.window().bottom - console.window().top, 24);
+    EXPECT_TRUE(window_shows_pairs_on_one_row(console));
+  }
+}
+
 TEST(ColorChart, NarrowScreenContinuesRightBarsOnTheNextRow) {
   MemoryConsole console(console_of(60, 50));
   const ExpectedScreen expected = expected_chart(console);

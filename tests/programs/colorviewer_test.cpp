@@ -48,8 +48,8 @@ std::u16string dots(int count) {
 
 // A cycle's screen up to its foreground prompt: the clear in yellow on black,
 // the instructions, the colour table and the empty row 10.
-ExpectedScreen table_screen() {
-  ExpectedScreen screen(80, 25, kYellowOnBlack);
+ExpectedScreen table_screen(int rows = 25) {
+  ExpectedScreen screen(80, rows, kYellowOnBlack);
   screen.text(1, 1, u"Use decimal color values to chose foreground and baskground color.",
               kYellowOnBlack);
   for (std::size_t i = 0; i < kTableLeft.size(); ++i) {
@@ -93,8 +93,8 @@ void add_demonstration(ExpectedScreen& screen, int foreground, int background) {
 }
 
 ExpectedScreen completed_cycle(std::u16string_view foreground_echo, int foreground,
-                               std::u16string_view background_echo, int background) {
-  ExpectedScreen screen = table_screen();
+                               std::u16string_view background_echo, int background, int rows = 25) {
+  ExpectedScreen screen = table_screen(rows);
   add_foreground(screen, foreground_echo);
   add_name(screen, kForegroundRow, foreground);
   add_background(screen, background_echo);
@@ -146,6 +146,23 @@ TEST(ColorViewer, WaitsForTheForegroundBelowTheTableOfAFreshScreen) {
   add_foreground(expected, u"");
   expected.set_cursor(kForegroundRow, kEntryColumn);
   EXPECT_TRUE(screen_matches(console, expected));
+}
+
+// A window as low as the prompts' rows onto a tall buffer: the window follows
+// the cursor down instead of the buffer scrolling, so each name stands on its
+// prompt's row.
+TEST(ColorViewer, LowWindowOntoATallBufferKeepsNamesOnTheirPromptsRows) {
+  for (const int window_rows : {11, 5}) {
+    SCOPED_TRACE(window_rows);
+    MemoryConsole::Config config = console_of(80, 300);
+    config.window = platform::SmallRect{0, 0, 79, static_cast<std::int16_t>(window_rows - 1)};
+    MemoryConsole console(config);
+    console.type(u"7\r1\r");
+    EXPECT_TRUE(still_running(run_program(console, viewer_program())));
+    EXPECT_TRUE(screen_matches(console, completed_cycle(u"7", 7, u"1", 1, 300)));
+    EXPECT_EQ(console.window().bottom, console.cursor().y);
+    EXPECT_EQ(console.window().bottom - console.window().top, window_rows - 1);
+  }
 }
 
 TEST(ColorViewer, AnyKeyButEscStartsTheNextCycleOnTheSameRows) {

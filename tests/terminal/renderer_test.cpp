@@ -224,13 +224,37 @@ TEST_F(RendererTest, EveryCellIsOneColumnWide) {
   EXPECT_EQ(screen_->at(x, 0).character, U'!') << "the row stayed aligned";
 }
 
-TEST(OutputEncoder, EightBitCharsetsGetASubstituteForWhatTheyLack) {
+// Each cell is one byte of the terminal's character set: itself where the set
+// has it, else a one-character look-alike, else '?'. Run in a single-byte
+// locale, as these character sets come with.
+TEST(OutputEncoder, EightBitCharsetsShowEachCellAsOneCharacter) {
+  struct Case {
+    char16_t unit;
+    const char* ascii;
+    const char* latin1;
+  };
+  const Case cases[] = {
+      {u'a', "a", "a"},      {0x00B7, ".", "\xB7"}, {0x00E9, "e", "\xE9"}, {0x00A9, "?", "\xA9"},
+      {0x00A7, "S", "\xA7"}, {0x0001, "o", "o"},    {0x0003, "?", "?"},    {0x0010, ">", ">"},
+      {0x0019, "v", "v"},    {0x001C, "L", "L"},    {0x007F, "^", "^"},    {0x2018, "'", "'"},
+      {0x20AC, "?", "?"},    {0x4E00, "?", "?"},    {0x0301, "?", "?"},    {0x0085, "?", "?"},
+  };
+  const std::string saved = std::setlocale(LC_CTYPE, nullptr);
+  std::setlocale(LC_CTYPE, "C");
+  const OutputEncoder ascii("ANSI_X3.4-1968");
   const OutputEncoder latin1("ISO-8859-1");
-  std::string out;
-  latin1.append(out, U'\u00E9');
-  latin1.append(out, U'\u263A');
-  latin1.append(out, U'a');
-  EXPECT_EQ(out, "\xE9?a");
+  for (const Case& c : cases) {
+    const char32_t shown = display_code_point(c.unit);
+    for (int pass = 0; pass < 2; ++pass) { // the second from the cache
+      std::string out;
+      ascii.append(out, shown);
+      EXPECT_EQ(out, c.ascii) << "ASCII " << std::hex << static_cast<int>(c.unit);
+      out.clear();
+      latin1.append(out, shown);
+      EXPECT_EQ(out, c.latin1) << "Latin-1 " << std::hex << static_cast<int>(c.unit);
+    }
+  }
+  std::setlocale(LC_CTYPE, saved.c_str());
 }
 
 TEST_F(RendererTest, CursorVisibilityIsMirrored) {

@@ -1,9 +1,13 @@
 #include "runtime/platform/terminal/glyphs.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <optional>
+#include <utility>
 
 #include "runtime/platform/utf8.h"
 
@@ -19,11 +23,42 @@ constexpr std::array<char32_t, 32> kControlGlyphs{
 };
 constexpr char32_t kDeleteGlyph = U'\u2302';
 
+// ASCII look-alikes of the characters that reach the screen: the middle dot
+// and the glyphs above, by shape. Those without one (card suits, gender signs,
+// notes) are left out and become '?'.
+constexpr std::array<std::pair<char32_t, char>, 26> kLookAlikes{{
+    {U'\u00B7', '.'}, {U'\u263A', 'o'}, {U'\u263B', 'O'}, {U'\u2022', 'o'}, {U'\u25D8', '#'},
+    {U'\u25CB', 'o'}, {U'\u25D9', '#'}, {U'\u263C', '*'}, {U'\u25BA', '>'}, {U'\u25C4', '<'},
+    {U'\u2195', '|'}, {U'\u203C', '!'}, {U'\u00B6', 'P'}, {U'\u00A7', 'S'}, {U'\u25AC', '-'},
+    {U'\u21A8', '|'}, {U'\u2191', '^'}, {U'\u2193', 'v'}, {U'\u2192', '>'}, {U'\u2190', '<'},
+    {U'\u221F', 'L'}, {U'\u2194', '-'}, {U'\u25B2', '^'}, {U'\u25BC', 'v'}, {U'\u2302', '^'},
+    {U'\uFFFD', '?'},
+}};
+
 bool single_column(char32_t code_point) {
   if (code_point >= 0x20 && code_point < 0x7F) {
     return true;
   }
-  return ::wcwidth(static_cast<wchar_t>(code_point)) == 1;
+  const int width = ::wcwidth(static_cast<wchar_t>(code_point));
+  return width == 1 || (width < 0 && MB_CUR_MAX == 1);
+}
+
+// One code point through `converter`, or nothing when it fails.
+std::optional<std::string> run(iconv_t converter, char32_t code_point) {
+  char input_bytes[sizeof(char32_t)];
+  std::memcpy(input_bytes, &code_point, sizeof code_point);
+  char output_bytes[16];
+  char* input = input_bytes;
+  std::size_t input_left = sizeof input_bytes;
+  char* output = output_bytes;
+  std::size_t output_left = sizeof output_bytes;
+  ::iconv(converter, nullptr, nullptr, nullptr, nullptr);
+  if (::iconv(converter, &input, &input_left, &output, &output_left) ==
+          static_cast<std::size_t>(-1) ||
+      ::iconv(converter, nullptr, nullptr, &output, &output_left) == static_cast<std::size_t>(-1)) {
+    return std::nullopt;
+  }
+  return std::string(output_bytes, static_cast<std::size_t>(output - output_bytes));
 }
 
 } // namespace
@@ -45,17 +80,26 @@ OutputEncoder::OutputEncoder() = default;
 OutputEncoder::OutputEncoder(const std::string& codeset) {
   if (codeset != "UTF-8" && codeset != "utf8") {
     const char* source = std::endian::native == std::endian::little ? "UTF-32LE" : "UTF-32BE";
-    converter_ = ::iconv_open(codeset.c_str(), source);
+    std::string target = codeset;
+    converter_ = ::iconv_open(target.c_str(), source);
     if (converter_ == kNoConverter) {
       // An unknown character set: ASCII is shown everywhere.
-      converter_ = ::iconv_open("ASCII", source);
+      target = "ASCII";
+      converter_ = ::iconv_open(target.c_str(), source);
     }
+    transliterator_ = ::iconv_open((target + "//TRANSLIT").c_str(), source);
+    transliteration_locale_ = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
   }
 }
 
 OutputEncoder::~OutputEncoder() {
-  if (converter_ != kNoConverter) {
-    ::iconv_close(converter_);
+  for (iconv_t converter : {converter_, transliterator_}) {
+    if (converter != kNoConverter) {
+      ::iconv_close(converter);
+    }
+  }
+  if (transliteration_locale_ != nullptr) {
+    ::freelocale(transliteration_locale_);
   }
 }
 
@@ -76,21 +120,35 @@ void OutputEncoder::append(std::string& out, char32_t code_point) const {
 }
 
 std::string OutputEncoder::convert(char32_t code_point) const {
-  char input_bytes[sizeof(char32_t)];
-  std::memcpy(input_bytes, &code_point, sizeof code_point);
-  char output_bytes[16];
-  char* input = input_bytes;
-  std::size_t input_left = sizeof input_bytes;
-  char* output = output_bytes;
-  std::size_t output_left = sizeof output_bytes;
-  ::iconv(converter_, nullptr, nullptr, nullptr, nullptr);
-  if (::iconv(converter_, &input, &input_left, &output, &output_left) ==
-          static_cast<std::size_t>(-1) ||
-      ::iconv(converter_, nullptr, nullptr, &output, &output_left) ==
-          static_cast<std::size_t>(-1)) {
+  if (auto bytes = run(converter_, code_point)) {
+    return *std::move(bytes);
+  }
+  return look_alike(code_point);
+}
+
+// Our own table first, as iconv's transliteration has no shapes for the
+// console glyphs; then the transliteration when it gives exactly one byte, a
+// character that takes one column ("(C)" or "EUR" would shift the row).
+std::string OutputEncoder::look_alike(char32_t code_point) const {
+  const auto* known = std::find_if(kLookAlikes.begin(), kLookAlikes.end(),
+                                   [&](const auto& entry) { return entry.first == code_point; });
+  if (known != kLookAlikes.end()) {
+    return {known->second};
+  }
+  if (transliterator_ == kNoConverter) {
     return "?";
   }
-  return {output_bytes, static_cast<std::size_t>(output - output_bytes)};
+  const locale_t previous =
+      transliteration_locale_ != nullptr ? ::uselocale(transliteration_locale_) : nullptr;
+  const auto bytes = run(transliterator_, code_point);
+  if (previous != nullptr) {
+    ::uselocale(previous);
+  }
+  if (bytes && bytes->size() == 1 && static_cast<unsigned char>(bytes->front()) >= 0x20 &&
+      bytes->front() != '\x7F') {
+    return *bytes;
+  }
+  return "?";
 }
 
 } // namespace platform::terminal

@@ -2,6 +2,7 @@
 // and how it is encoded for the terminal's character set.
 #pragma once
 
+#include <clocale>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -13,12 +14,15 @@ namespace platform::terminal {
 // The code point that shows `unit` in one column: U+0000 as a blank, the
 // other C0 codes and U+007F as the classic console glyphs, and a substitute
 // for C1 codes, lone surrogates and anything whose display width is not 1.
+// A single-byte locale knows the width of its own characters only: there the
+// others are kept, and the encoder shows each of them as one character.
 char32_t display_code_point(char16_t unit);
 
 inline constexpr char32_t kSubstitute = 0xFFFD;
 
 // Encodes code points for the terminal: UTF-8 directly, any other character
-// set through iconv, with '?' for what it cannot show.
+// set through iconv. What the set cannot show becomes its closest look-alike
+// that is exactly one character, and '?' where there is none.
 class OutputEncoder {
 public:
   OutputEncoder(); // UTF-8
@@ -33,8 +37,13 @@ public:
 private:
   static inline const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
   [[nodiscard]] std::string convert(char32_t code_point) const;
+  [[nodiscard]] std::string look_alike(char32_t code_point) const;
 
   iconv_t converter_ = kNoConverter;
+  iconv_t transliterator_ = kNoConverter;
+  // iconv's transliteration follows the LC_CTYPE locale's tables, and the C
+  // locale has almost none: a UTF-8 locale lends them where it exists.
+  locale_t transliteration_locale_ = nullptr;
   mutable std::unordered_map<char32_t, std::string> cache_;
 };
 
