@@ -12,7 +12,7 @@ import shutil
 import tempfile
 import time
 
-from tmux import POLL_SECONDS, WAIT_SECONDS, Pane, wait_for_file
+from tmux import POLL_SECONDS, TERM, WAIT_SECONDS, Pane, wait_for_file
 
 END_MARK = "<end>"
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -43,14 +43,14 @@ exec sleep 3600
 
 
 class Session:
-    def __init__(self, program, width=80, height=25, preface="", redirections=""):
+    def __init__(self, program, width=80, height=25, preface="", redirections="", term=TERM):
         self.dir = tempfile.mkdtemp(prefix="e2e-")
         script = os.path.join(self.dir, "run.sh")
         with open(script, "w", encoding="utf-8") as f:
             f.write(WRAPPER.format(dir=shlex.quote(self.dir), preface=preface,
                                    program=shlex.quote(program), redirections=redirections,
                                    mark=shlex.quote(END_MARK)))
-        self.pane = Pane(f"sh {shlex.quote(script)}", width, height)
+        self.pane = Pane(f"sh {shlex.quote(script)}", width, height, term)
 
     def close(self):
         self.pane.close()

@@ -7,7 +7,7 @@ import screens
 from console_model import Console
 from cells import compare, plain_text
 from session import END_MARK, Session, program_path
-from tmux import wait_for_file
+from tmux import TERM, TERM_WITHOUT_BCE, wait_for_file
 
 SHELL_OUTPUT = ["line one", "line two"]
 PREFACE = "printf 'line one\\nline two\\n'"
@@ -52,6 +52,24 @@ class ChartScreens(unittest.TestCase):
         self.assertEqual(len(history), len(expected),
                          "scrollback: " + "\n".join("".join(c.ch for c in r) for r in history))
         self.assertEqual(compare(expected, history), [])
+
+    def test_chart_below_a_screenful_of_shell_history(self):
+        # The terminal is a window onto the console's tall buffer: however low
+        # the chart starts, each right label stays on its left partner's row,
+        # and the rows that leave the top go to the scrollback. With and
+        # without back-colour erase, at two heights.
+        for height in (25, 45):
+            for term in (TERM, TERM_WITHOUT_BCE):
+                with self.subTest(height=height, term=term):
+                    con = Console(80, height)
+                    con.shell_lines(*(str(n) for n in range(1, 31)))
+                    screens.chart(con)
+                    with Session(program_path("colorchart"), 80, height, preface="seq 30",
+                                 term=term) as s:
+                        s.pane.wait_for_screen(con.rows, con.cursor(), what="the chart")
+                        self.assertEqual(compare(con.history, s.pane.history()), [])
+                        s.pane.keys("q")
+                        self.assertEqual(s.status(), 0)
 
     def test_chart_starts_where_the_shell_left_the_cursor(self):
         # The cursor is asked of the terminal at start-up: after a prompt

@@ -13,17 +13,21 @@ import time
 from cells import cell_difference, compare, expected_text, parse_capture, plain_text
 
 TERM = "tmux-256color"
+# A terminal type without back-colour erase: every cell is written, so the
+# capture reports the colour of every blank (with tmux's own type, blanks that
+# an erase or scroll filled past a line's last written cell go unreported).
+TERM_WITHOUT_BCE = "screen-256color"
 LOCALE = "C.UTF-8"
 POLL_SECONDS = 0.03
 WAIT_SECONDS = float(os.environ.get("E2E_WAIT_SECONDS", "10"))
 
 
-def clean_environment():
+def clean_environment(term=TERM):
     """The environment of the programs under test: only what a terminal session needs."""
     return {
         "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
         "HOME": os.environ.get("HOME", "/"),
-        "TERM": TERM,
+        "TERM": term,
         "LANG": LOCALE,
         "LC_ALL": LOCALE,
     }
@@ -34,11 +38,11 @@ class Pane:
 
     counter = 0
 
-    def __init__(self, command, width=80, height=25):
+    def __init__(self, command, width=80, height=25, term=TERM):
         Pane.counter += 1
         self.socket = f"e2e-{os.getpid()}-{Pane.counter}"
         self.width, self.height = width, height
-        env_words = " ".join(f"{k}={shlex.quote(v)}" for k, v in clean_environment().items())
+        env_words = " ".join(f"{k}={shlex.quote(v)}" for k, v in clean_environment(term).items())
         self.tmux("new-session", "-d", "-x", str(width), "-y", str(height), "-s", "e2e",
                   f"env -i {env_words} {command}")
         self.tmux("set-option", "-g", "history-limit", "1000")
@@ -76,6 +80,11 @@ class Pane:
     def type(self, text):
         """Sends text literally, one key per character."""
         self.tmux("send-keys", "-t", "e2e", "-l", "--", text)
+
+    def resize(self, width, height):
+        """Resizes the pane as a user resizes the terminal's window."""
+        self.tmux("resize-window", "-t", "e2e", "-x", str(width), "-y", str(height))
+        self.width, self.height = width, height
 
     # --- reading ------------------------------------------------------------
     def capture_text(self, start=None, end=None):

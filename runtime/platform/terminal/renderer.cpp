@@ -313,10 +313,13 @@ void Renderer::scroll_up(int rows, std::optional<std::uint16_t> fill_attributes,
   if (rows <= 0 || size_.x <= 0 || size_.y <= 0) {
     return;
   }
+  // New rows are blank in the terminal's own colours unless a fill colour is
+  // wanted and erases take it; the colours are reset on any terminal, since
+  // some erase in the current background without saying so.
   const bool coloured_fill = options_.background_color_erase && fill_attributes.has_value();
   if (coloured_fill) {
     set_colours(*fill_attributes, out);
-  } else if (options_.background_color_erase && colours_ != kDefaultColours) {
+  } else if (!fill_attributes.has_value() && colours_ != kDefaultColours) {
     out += kDefaultColoursSequence;
     colours_ = kDefaultColours;
   }
