@@ -186,6 +186,77 @@ TEST_F(RendererTest, WholeScreenScrollIsARealScroll) {
   EXPECT_LE(bytes, 24U) << "scrolled rows are not repainted";
 }
 
+// The terminal as a window onto a taller buffer: a move down by up to a
+// screenful is sent as that many scrolls, the rows leaving the top going to
+// the scrollback as they were; any other move, and a resize, repaints on a
+// blank screen, where what the program never wrote shows blank in the
+// terminal's own colours (shell output and stale rows included).
+TEST_F(RendererTest, WindowMovesScrollOrRepaint) {
+  struct Move {
+    int top;
+    bool scrolls;
+  };
+  constexpr Move kMoves[] = {{1, true}, {4, true}, {8, true}, {13, false}, {10, false}, {0, false}};
+  constexpr int kBufferRows = 20;
+  for (const RendererOptions options :
+       {RendererOptions{true, true}, RendererOptions{false, true}}) {
+    start(12, 4, options);
+    // Rows 2, 7 and 16 were never written.
+    std::vector<std::vector<Cell>> buffer(kBufferRows);
+    for (int y = 0; y < kBufferRows; ++y) {
+      buffer[y].assign(12, Cell{});
+      for (int x = 0; x < 6 && y % 5 != 2 && y != 16; ++x) {
+        buffer[y][x] = Cell{static_cast<char16_t>(x == 5 ? u'a' + y : u"row "[x % 4]),
+                            static_cast<std::uint16_t>(0x10 + y % 7), true};
+      }
+    }
+    const auto show = [&](int top) {
+      for (int y = 0; y < rows_; ++y) {
+        std::copy(buffer[top + y].begin(), buffer[top + y].end(), cells_.begin() + y * columns_);
+      }
+    };
+    screen_->set_text(0, 2, U"shell output");
+    show(0);
+    draw();
+    EXPECT_EQ(screen_->row_text(2).substr(0, 5), "shell") << "left as the terminal shows it";
+    int top = 0;
+    std::size_t scrolled = 0;
+    for (const Move& move : kMoves) {
+      std::string out;
+      if (move.scrolls) {
+        const int rows = move.top - top;
+        renderer_->scroll_up(rows, std::nullopt, out);
+        scrolled += static_cast<std::size_t>(rows);
+      } else {
+        renderer_->repaint_from_blank(Coord{12, 4}, out);
+      }
+      screen_->feed(out);
+      top = move.top;
+      show(top);
+      cursor_ = Coord{2, 3};
+      const std::size_t bytes = out.size() + draw();
+      expect_screen_shows_cells();
+      // Shell output scrolls along with its row; anything else unwritten is
+      // blank.
+      const bool shell_row_shown = move.scrolls && top <= 2;
+      for (int y = 0; y < rows_; ++y) {
+        for (int x = 0; x < columns_; ++x) {
+          if (!cell(x, y).known && !(shell_row_shown && top + y == 2)) {
+            ASSERT_EQ(screen_->at(x, y).character, U' ')
+                << "top " << top << " at " << x << "," << y;
+            ASSERT_EQ(screen_->at(x, y).background, -1) << "top " << top << " at " << x << "," << y;
+          }
+        }
+      }
+      ASSERT_EQ(screen_->scrollback().size(), scrolled) << "top " << top;
+      if (top == 1) {
+        EXPECT_LE(bytes, 40U) << "a move by one row sends one scroll and one new row";
+      }
+    }
+    EXPECT_EQ(screen_->scrollback()[1].substr(0, 6), "row rb") << "rows left as they were";
+  }
+}
+
 TEST_F(RendererTest, BottomRightCellNeverScrollsTheScreen) {
   for (const bool safe : {true, false}) {
     start(10, 3, RendererOptions{true, safe});
