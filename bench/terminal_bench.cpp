@@ -1,6 +1,7 @@
-// Output and idle costs of the programs on a terminal, measured from the
-// outside: each program runs in a pseudo-terminal of 80 x 25, is driven with
-// keys, and is compared with an ncurses program that draws the same screens.
+// Output, idle and memory costs of the programs on a terminal, measured from
+// the outside: each program runs in a pseudo-terminal (80 x 25 unless said
+// otherwise), is driven with keys and resizes, and is compared with an
+// ncurses program that draws the same screens.
 //
 // How it measures:
 // - A "screen" is what a program sends after one key (or after starting) until
@@ -15,9 +16,13 @@
 //   (nanoseconds on a CPU) and wake-ups as voluntary context switches from
 //   /proc/<pid>/task/*/status, over a fixed window.
 // - A cursor position query (ESC [ 6 n) is answered as a fresh terminal would,
-//   with the cursor at row 1, column 1.
+//   with the cursor at row 1, column 1, or, for a program started below shell
+//   output, on the last row.
+// - A resize sets the pseudo-terminal's size, which signals the program.
+// - Memory: the resident set (VmRSS) while the program waits for its last key.
 // Every figure is the median of repeated runs. Nothing here is asserted.
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -40,13 +45,17 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int columns = 80;
-constexpr int rows = 25;
 constexpr int quiet_ms = 300;       // silence that ends a screen: longer than any pause
 constexpr int screen_cap_ms = 5000; // longest wait for one screen
 constexpr int idle_window_ms = 1000;
 constexpr const char* cursor_query = "\x1b[6n";
-constexpr const char* cursor_answer = "\x1b[1;1R";
+
+// The pseudo-terminal a program starts in, and where its cursor stands.
+struct Terminal {
+  int columns = 80;
+  int rows = 25;
+  int cursor_row = 1;
+};
 
 double ms_between(Clock::time_point from, Clock::time_point to) {
   return std::chrono::duration<double, std::milli>(to - from).count();
@@ -87,6 +96,18 @@ long long sum_over_tasks(pid_t pid, const std::string& file, const std::string& 
   return total;
 }
 
+// The resident set in kB.
+long long resident_kb(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) {
+      return std::atoll(line.c_str() + 6);
+    }
+  }
+  return -1;
+}
+
 long long write_calls(pid_t pid) {
   std::ifstream in("/proc/" + std::to_string(pid) + "/io");
   std::string line;
@@ -101,10 +122,11 @@ long long write_calls(pid_t pid) {
 // A program running on the slave side of a pseudo-terminal.
 class PtyProgram {
 public:
-  PtyProgram(const std::string& path, Clock::time_point& started) {
+  PtyProgram(const std::string& path, const Terminal& terminal, Clock::time_point& started)
+      : cursor_answer_("\x1b[" + std::to_string(terminal.cursor_row) + ";1R") {
     winsize size{};
-    size.ws_col = columns;
-    size.ws_row = rows;
+    size.ws_col = static_cast<unsigned short>(terminal.columns);
+    size.ws_row = static_cast<unsigned short>(terminal.rows);
     started = Clock::now();
     pid_ = forkpty(&master_, nullptr, nullptr, &size);
     if (pid_ == 0) {
@@ -132,6 +154,15 @@ public:
   }
 
   [[nodiscard]] bool ok() const { return pid_ > 0 && master_ >= 0; }
+  [[nodiscard]] long long resident_kb() const { return ::resident_kb(pid_); }
+
+  // Resizes the terminal; the kernel signals the program's process group.
+  void resize(int columns, int rows) const {
+    winsize size{};
+    size.ws_col = static_cast<unsigned short>(columns);
+    size.ws_row = static_cast<unsigned short>(rows);
+    ioctl(master_, TIOCSWINSZ, &size);
+  }
   [[nodiscard]] int queries() const { return queries_; }
 
   void send(const std::string& keys) const {
@@ -240,11 +271,12 @@ private:
     for (size_t at = text.find(cursor_query); at != std::string::npos;
          at = text.find(cursor_query, at + 1)) {
       ++queries_;
-      send(cursor_answer);
+      send(cursor_answer_);
     }
     tail_ = text.substr(text.size() >= 3 ? text.size() - 3 : 0);
   }
 
+  std::string cursor_answer_;
   pid_t pid_ = -1;
   int master_ = -1;
   bool ended_ = false;
@@ -255,11 +287,14 @@ private:
   std::array<char, 65536> buffer_{};
 };
 
-// One step of a session: keys to type, and whether its screen is reported.
+// One step of a session: keys to type or a new terminal size, and whether its
+// screen is reported.
 struct Step {
   const char* name;
   const char* keys;
   bool reported;
+  int resize_columns = 0;
+  int resize_rows = 0;
 };
 
 // A viewer session: the first screen, a first cycle, then a second cycle
@@ -287,18 +322,41 @@ const std::vector<Step> chart_steps{
 };
 constexpr size_t chart_closing_step = 0;
 
+// The chart started on the last row, below a screenful of shell output, then
+// the terminal shrunk by a row and grown back while the chart waits.
+const std::vector<Step> chart_below_output_steps{
+    {"whole chart", nullptr, true},
+    {"resize to 80x24", nullptr, true, 80, 24},
+    {"resize back: repaint at 80x25", nullptr, true, 80, 25},
+    {"end (key)", "x", true},
+};
+
+// The viewer in a terminal of 11 rows: its second prompt is below the
+// window, which follows the cursor down by one row.
+const std::vector<Step> short_viewer_steps{
+    {"first screen", nullptr, true},
+    {"echo '1'", "1", false},
+    {"name, next prompt: window down a row", "\r", true},
+    {"echo '4'", "4", false},
+    {"name, demonstration", "\r", true},
+    {"end (Esc)", "\x1b", false},
+};
+constexpr size_t short_viewer_closing_step = 4;
+
 struct RunResult {
   std::vector<ScreenCost> screens;
   IdleCost at_prompt;
   IdleCost at_key;
+  long long resident_kb = 0;
   int exit_status = -1;
   int queries = 0;
 };
 
-std::optional<RunResult> run_once(const std::string& path, const std::vector<Step>& steps,
-                                  std::optional<size_t> prompt_step, size_t closing_step) {
+std::optional<RunResult> run_once(const std::string& path, const Terminal& terminal,
+                                  const std::vector<Step>& steps, std::optional<size_t> prompt_step,
+                                  size_t closing_step) {
   Clock::time_point started;
-  PtyProgram program(path, started);
+  PtyProgram program(path, terminal, started);
   if (!program.ok()) {
     return std::nullopt;
   }
@@ -308,6 +366,9 @@ std::optional<RunResult> run_once(const std::string& path, const std::vector<Ste
     if (steps[i].keys != nullptr) {
       since = Clock::now();
       program.send(steps[i].keys);
+    } else if (steps[i].resize_columns > 0) {
+      since = Clock::now();
+      program.resize(steps[i].resize_columns, steps[i].resize_rows);
     }
     const bool last = i + 1 == steps.size();
     ScreenCost cost = program.read_screen(since);
@@ -320,6 +381,7 @@ std::optional<RunResult> run_once(const std::string& path, const std::vector<Ste
     }
     if (i == closing_step) {
       result.at_key = program.idle();
+      result.resident_kb = program.resident_kb();
     }
   }
   result.queries = program.queries();
@@ -340,6 +402,7 @@ struct Summary {
   std::vector<ScreenCost> screens;
   IdleCost at_prompt;
   IdleCost at_key;
+  double resident_kb = 0;
   std::vector<int> exit_statuses;
   int max_queries = 0;
 };
@@ -372,6 +435,8 @@ Summary summarise(const std::vector<RunResult>& runs, size_t step_count) {
   s.at_key.cpu_percent = median_of(runs, [](const RunResult& r) { return r.at_key.cpu_percent; });
   s.at_key.wakeups_per_second =
       median_of(runs, [](const RunResult& r) { return r.at_key.wakeups_per_second; });
+  s.resident_kb =
+      median_of(runs, [](const RunResult& r) { return static_cast<double>(r.resident_kb); });
   for (const RunResult& r : runs) {
     s.exit_statuses.push_back(r.exit_status);
     s.max_queries = std::max(s.max_queries, r.queries);
@@ -379,14 +444,15 @@ Summary summarise(const std::vector<RunResult>& runs, size_t step_count) {
   return s;
 }
 
-std::optional<Summary> measure(const std::string& path, const std::vector<Step>& steps,
-                               std::optional<size_t> prompt_step, size_t closing_step, int runs) {
+std::optional<Summary> measure(const std::string& path, const Terminal& terminal,
+                               const std::vector<Step>& steps, std::optional<size_t> prompt_step,
+                               size_t closing_step, int runs) {
   if (access(path.c_str(), X_OK) != 0) {
     return std::nullopt;
   }
   std::vector<RunResult> results;
   for (int i = 0; i < runs; ++i) {
-    if (auto r = run_once(path, steps, prompt_step, closing_step)) {
+    if (auto r = run_once(path, terminal, steps, prompt_step, closing_step)) {
       results.push_back(*r);
     }
   }
@@ -458,8 +524,25 @@ void print_viewer(const Summary& ours, const std::optional<Summary>& theirs) {
   if (theirs) {
     std::cout << " (ncurses " << idle_figures(theirs->at_key) << ")";
   }
+  std::cout << "\n  resident memory waiting for the closing key: "
+            << fixed(ours.resident_kb / 1024.0, 2) << " MiB";
+  if (theirs) {
+    std::cout << " (ncurses " << fixed(theirs->resident_kb / 1024.0, 2) << " MiB)";
+  }
   std::cout << "\n  exit statuses: " << statuses(ours.exit_statuses)
             << "; cursor queries answered per run: at most " << ours.max_queries << "\n";
+}
+
+// The bytes and writes of each reported step of a session.
+void print_steps(const std::string& title, const std::vector<Step>& steps, const Summary& s) {
+  std::cout << "\n" << title << "\n";
+  for (size_t i = 0; i < steps.size(); ++i) {
+    if (steps[i].reported) {
+      std::cout << "  " << std::left << std::setw(40) << steps[i].name << std::right << std::setw(7)
+                << fixed(s.screens[i].bytes, 0) << " bytes in " << fixed(s.screens[i].writes, 0)
+                << " writes\n";
+    }
+  }
 }
 
 void print_chart(const Summary& s) {
@@ -481,19 +564,27 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv, argv + argc);
   const std::string bin = args.size() > 1 ? args[1] : "build/bin";
   const int runs = args.size() > 2 ? std::max(1, std::atoi(args[2].c_str())) : 7;
-  std::cout << "terminal benchmark: " << columns << "x" << rows
+  const Terminal standard;
+  std::cout << "terminal benchmark: " << standard.columns << "x" << standard.rows
             << " pseudo-terminal, TERM=xterm-256color, median of " << runs << " runs\n"
             << "(a screen ends after " << quiet_ms
             << " ms without output; writes are the program's write calls,\n"
             << " the first screen's including the cursor position query sent before it)\n"
             << std::flush;
 
-  const auto viewer =
-      measure(bin + "/colorviewer", viewer_steps, viewer_prompt_step, viewer_closing_step, runs);
-  const auto yardstick = measure(bin + "/ncurses_screens", viewer_steps, viewer_prompt_step,
-                                 viewer_closing_step, runs);
+  const auto viewer = measure(bin + "/colorviewer", standard, viewer_steps, viewer_prompt_step,
+                              viewer_closing_step, runs);
+  const auto yardstick = measure(bin + "/ncurses_screens", standard, viewer_steps,
+                                 viewer_prompt_step, viewer_closing_step, runs);
   const auto chart =
-      measure(bin + "/colorchart", chart_steps, std::nullopt, chart_closing_step, runs);
+      measure(bin + "/colorchart", standard, chart_steps, std::nullopt, chart_closing_step, runs);
+  const auto chart_below_output =
+      measure(bin + "/colorchart", Terminal{80, 25, 25}, chart_below_output_steps, std::nullopt,
+              chart_closing_step, runs);
+  const auto short_viewer = measure(bin + "/colorviewer", Terminal{80, 11, 1}, short_viewer_steps,
+                                    std::nullopt, short_viewer_closing_step, runs);
+  const auto large_viewer = measure(bin + "/colorviewer", Terminal{300, 100, 1}, viewer_steps,
+                                    viewer_prompt_step, viewer_closing_step, runs);
 
   if (!yardstick) {
     std::cout << "\nncurses_screens is not built (ncurses development files missing): no ratios\n";
@@ -507,6 +598,17 @@ int main(int argc, char** argv) {
     print_chart(*chart);
   } else {
     std::cout << "\ncolorchart is not built\n";
+  }
+  if (chart_below_output) {
+    print_steps("colorchart started on the last row of 80x25", chart_below_output_steps,
+                *chart_below_output);
+  }
+  if (short_viewer) {
+    print_steps("colorviewer at 80x11", short_viewer_steps, *short_viewer);
+  }
+  if (large_viewer) {
+    std::cout << "\ncolorviewer at 300x100: resident memory waiting for the closing key: "
+              << fixed(large_viewer->resident_kb / 1024.0, 2) << " MiB\n";
   }
   return viewer && chart ? 0 : 1;
 }

@@ -108,6 +108,23 @@ bool ConsoleModel::scroll(const SmallRect& scroll, const SmallRect* clip, Coord 
   return true;
 }
 
+std::optional<std::uint16_t> ConsoleModel::blank_rows_attributes(int first, int count) const {
+  if (first < 0 || first + count > size().y || count <= 0) {
+    return std::nullopt;
+  }
+  const Cell& sample = screen_.at(0, first);
+  for (int y = first; y < first + count; ++y) {
+    for (int x = 0; x < size().x; ++x) {
+      const Cell& cell = screen_.at(x, y);
+      if (!cell.known || (cell.character != u' ' && cell.character != 0) ||
+          ((cell.attributes ^ sample.attributes) & 0xF0) != 0) {
+        return std::nullopt;
+      }
+    }
+  }
+  return sample.attributes;
+}
+
 int ConsoleModel::whole_buffer_rows_up(const SmallRect& scroll, const SmallRect* clip,
                                        Coord destination) const {
   const Coord size = screen_.size();

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "runtime/platform/platform.h"
@@ -59,6 +60,11 @@ public:
   std::uint32_t fill_characters(char16_t character, std::uint32_t length, Coord start);
   bool scroll(const SmallRect& scroll, const SmallRect* clip, Coord destination,
               const CharInfo& fill);
+
+  // The attributes of rows [first, first + count) when every cell there is a
+  // written blank with one background colour: a terminal scroll can bring
+  // them in ready-made.
+  [[nodiscard]] std::optional<std::uint16_t> blank_rows_attributes(int first, int count) const;
 
   // By how many rows this scroll moves the whole buffer up (its top rows
   // leave it); 0 for any other scroll.

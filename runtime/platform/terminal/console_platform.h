@@ -151,7 +151,8 @@ private:
   void settle_cursor_report();
   void pump_input();
   void act_on_signals();
-  void show_window_move(int old_top, int rows, std::optional<std::uint16_t> fill_attributes);
+  void show_window_move(int old_top, int rows);
+  void show_scroll(int old_top, int rows, std::optional<std::uint16_t> fill_attributes);
   void flush();
   void write_out();
   void suspend();

@@ -12,6 +12,7 @@
 #include <langinfo.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <clocale>
@@ -439,7 +440,7 @@ bool TerminalConsole::set_console_cursor_position(Handle console, Coord position
   if (!model_->set_cursor(position)) {
     return false;
   }
-  show_window_move(top, model_->window_top() - top, std::nullopt);
+  show_window_move(top, model_->window_top() - top);
   return true;
 }
 
@@ -461,7 +462,7 @@ bool TerminalConsole::set_console_window_info(Handle console, bool absolute,
       wanted.bottom - wanted.top != now.bottom - now.top || !model_->set_window_top(wanted.top)) {
     return false;
   }
-  show_window_move(top, wanted.top - top, std::nullopt);
+  show_window_move(top, wanted.top - top);
   return true;
 }
 
@@ -474,18 +475,27 @@ bool TerminalConsole::scroll_console_screen_buffer(Handle console, const SmallRe
     return false;
   }
   const int rows = model_->whole_buffer_rows_up(scroll, clip, destination);
-  show_window_move(model_->window_top(), rows, fill.attributes);
+  show_scroll(model_->window_top(), rows, fill.attributes);
   return model_->scroll(scroll, clip, destination, fill);
 }
 
 // The terminal's screen follows the window as it moves `rows` down over the
-// buffer from `old_top` (or as the buffer moves up under it): by up to a
-// screenful, as that many real terminal scrolls, so the rows leaving the top
-// go to the terminal's scrollback, drawn first if the terminal does not show
-// them yet; the new rows are painted by the next flush. Any other move
-// repaints the window.
-void TerminalConsole::show_window_move(int old_top, int rows,
-                                       std::optional<std::uint16_t> fill_attributes) {
+// buffer from `old_top`: by up to a screenful, as that many real terminal
+// scrolls, so the rows leaving the top go to the terminal's scrollback, drawn
+// first if the terminal does not show them yet; the new rows are painted by
+// the next flush (rows of blanks in one colour come in ready-made). Any other
+// move repaints the window.
+void TerminalConsole::show_window_move(int old_top, int rows) {
+  const int height = model_->window_size().y;
+  show_scroll(old_top, rows,
+              model_->blank_rows_attributes(old_top + height, std::clamp(rows, 0, height)));
+}
+
+// The window's rows from `old_top` on move up `rows` rows, as a terminal
+// scroll moves them; new rows are blank in `fill_attributes`, or in the
+// terminal's own colours.
+void TerminalConsole::show_scroll(int old_top, int rows,
+                                  std::optional<std::uint16_t> fill_attributes) {
   if (rows == 0 || repaint_pending_) {
     return;
   }
