@@ -194,6 +194,25 @@ TEST(ColorViewer, EscEndsWithExitCodeZeroAndLeavesTheScreenAsItWas) {
   EXPECT_EQ(console.live_strings(), 0U);
 }
 
+TEST(ColorViewer, UnderAUtf8SystemCodePageTheDotsBecomeReplacementCharacters) {
+  // The texts convert without MB_PRECOMPOSED, which UTF-8 refuses; the lone
+  // byte 0xB7 of the dotted lines is no UTF-8.
+  MemoryConsole::Config config;
+  config.ansi_code_page = 65001;
+  MemoryConsole console(config);
+  console.type(u"14\r1\r");
+  EXPECT_TRUE(still_running(run_program(console, viewer_program())));
+  ExpectedScreen expected = completed_cycle(u"14", 14, u"1", 1);
+  for (int row = 1; row <= expected.rows(); ++row) {
+    for (int column = 1; column <= expected.columns(); ++column) {
+      if (expected.at(row, column).character == u'\u00B7') {
+        expected.at(row, column).character = u'\uFFFD';
+      }
+    }
+  }
+  EXPECT_TRUE(screen_matches(console, expected));
+}
+
 // What becomes of an entry: accepted with a value, or refused with a message.
 struct Outcome {
   std::optional<int> value;
