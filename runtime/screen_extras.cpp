@@ -127,11 +127,11 @@ void screen_tab_to_column(std::int32_t column) {
   if (column < 1) {
     return;
   }
-  const std::optional<ScreenBufferInfo> info = screen_output_info();
-  if (!info) {
+  if (!screen_output_info()) {
     return;
   }
-  column = (column - 1) % info->size.x + 1;
+  // A column beyond the row's width is reached as any text reaches it: the
+  // spaces run on over the right edge onto the following rows.
   std::int32_t current = screen_cursor_column();
   if (current > column) {
     screen_newline();

@@ -21,8 +21,8 @@ inline constexpr std::int32_t kCursorSizeMax = 99;
 // n spaces (none for n below 1).
 void screen_spaces(std::int32_t n);
 // Spaces up to `column`, after a screen_newline when the cursor already
-// stands beyond it; a column beyond the row's width counts from the row's
-// start again. Nothing for a column below 1.
+// stands beyond it; spaces past the right edge wrap onto the next row as any
+// text does. Nothing for a column below 1.
 void screen_tab_to_column(std::int32_t column);
 // Spaces to the start of the next 14-column print zone (a whole zone at a
 // zone's first column).

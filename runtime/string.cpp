@@ -182,8 +182,17 @@ StringValue string_to_wide(StringValue text, std::uint32_t code_page) {
   platform::Platform& system = runtime_platform();
   const std::uint32_t page = effective_code_page(code_page);
   const int source_bytes = static_cast<int>(source.size());
-  const int units = system.multi_byte_to_wide_char(page, platform::kMbPrecomposed, source.data(),
-                                                   source_bytes, nullptr, 0);
+  // Precomposed characters where the code page allows the flag. UTF-8,
+  // GB18030, UTF-7, ISO-2022, ISCII and Symbol take no such flag, and the
+  // call fails there (as it does under a UTF-8 system code page); measuring
+  // with no output can fail for nothing else that flags 0 would cure, so a
+  // failed measurement is tried once more without the flag.
+  std::uint32_t flags = platform::kMbPrecomposed;
+  int units = system.multi_byte_to_wide_char(page, flags, source.data(), source_bytes, nullptr, 0);
+  if (units <= 0) {
+    flags = 0;
+    units = system.multi_byte_to_wide_char(page, flags, source.data(), source_bytes, nullptr, 0);
+  }
   if (units <= 0) {
     return {};
   }
@@ -192,7 +201,7 @@ StringValue string_to_wide(StringValue text, std::uint32_t code_page) {
     return {};
   }
   const int written =
-      system.multi_byte_to_wide_char(page, platform::kMbPrecomposed, source.data(), source_bytes,
+      system.multi_byte_to_wide_char(page, flags, source.data(), source_bytes,
                                      static_cast<char16_t*>(result.mutable_data()), units);
   if (written != units) {
     return {};

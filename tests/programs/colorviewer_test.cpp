@@ -137,6 +137,27 @@ TEST(ColorViewer, CompletedCycleShowsBothNamesAndTheTestTextInTheChosenPair) {
   }
 }
 
+TEST(ColorViewer, HeaderStandsInTheStartUpColoursUntilTheFirstClear) {
+  // Cells in other colours, so that the header's are the runtime's own.
+  MemoryConsole::Config config;
+  config.initial_attributes = 0x1F;
+  config.stop_at_call = "FillConsoleOutputCharacterA"; // the first cycle's clear
+  MemoryConsole console(config);
+  EXPECT_EQ(run_program(console, viewer_program()).reason,
+            MemoryConsoleStop::Reason::stopped_at_call);
+  ExpectedScreen expected(80, 25, 0x1F);
+  expected.text(1, 1, u"############## Hueglass ##############", kWhiteOnBlack);
+  expected.text(2, 1, u"VEXO and Microsoft color names differ from  each other.", kWhiteOnBlack);
+  expected.text(3, 1, u"Made a couple changes too. Url for Command Prompt window color:",
+                kWhiteOnBlack);
+  expected.text(
+      4, 1,
+      u"https://learn.microsoft.com/en-us/windows-server/administration/windows-commands/color",
+      kWhiteOnBlack);
+  expected.set_cursor(7, 1); // the address wraps onto row 5; row 6 is the empty line
+  EXPECT_TRUE(screen_matches(console, expected));
+}
+
 TEST(ColorViewer, WaitsForTheForegroundBelowTheTableOfAFreshScreen) {
   // Earlier output and colours of the console are gone after the first clear.
   MemoryConsole console(console_of(80, 25, 24));
@@ -209,6 +230,25 @@ TEST(ColorViewer, EscEndsWithExitCodeZeroAndLeavesTheScreenAsItWas) {
   EXPECT_EQ(console.text_attribute(), kWhiteOnBlack);
   EXPECT_TRUE(console.menu_has_close());
   EXPECT_EQ(console.live_strings(), 0U);
+}
+
+TEST(ColorViewer, UnderAUtf8SystemCodePageTheDotsBecomeReplacementCharacters) {
+  // The texts convert without MB_PRECOMPOSED, which UTF-8 refuses; the lone
+  // byte 0xB7 of the dotted lines is no UTF-8.
+  MemoryConsole::Config config;
+  config.ansi_code_page = 65001;
+  MemoryConsole console(config);
+  console.type(u"14\r1\r");
+  EXPECT_TRUE(still_running(run_program(console, viewer_program())));
+  ExpectedScreen expected = completed_cycle(u"14", 14, u"1", 1);
+  for (int row = 1; row <= expected.rows(); ++row) {
+    for (int column = 1; column <= expected.columns(); ++column) {
+      if (expected.at(row, column).character == u'\u00B7') {
+        expected.at(row, column).character = u'\uFFFD';
+      }
+    }
+  }
+  EXPECT_TRUE(screen_matches(console, expected));
 }
 
 // What becomes of an entry: accepted with a value, or refused with a message.

@@ -54,6 +54,8 @@ TEST_F(KeyboardTest, KeyTextsOfSingleKeys) {
       {"Left arrow", key(0, 0x4B, platform::kEnhancedKey), {u'\0', u'\x4b'}},
       {"Alt+A", key(u'a', 0x1E, platform::kLeftAltPressed), {u'\0', u'\x1e'}},
       {"Alt+P", key(u'p', 0x19, platform::kLeftAltPressed), {u'\0', u'\x19'}},
+      {"Alt+L", key(u'l', 0x26, platform::kLeftAltPressed), {u'\0', u'\x26'}},
+      {"Alt+Z", key(u'z', 0x2C, platform::kLeftAltPressed), {u'\0', u'\x2c'}},
       {"Alt+M", key(u'm', 0x32, platform::kRightAltPressed), {u'\0', u'\x32'}},
       {"AltGr+Q",
        key(u'@', 0x10, platform::kRightAltPressed | platform::kLeftCtrlPressed),

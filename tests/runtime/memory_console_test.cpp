@@ -414,6 +414,12 @@ TEST(MemoryConsoleText, ConversionFailures) {
   EXPECT_EQ(out[0], u'\xB7');
   EXPECT_EQ(console.multi_byte_to_wide_char(437, 0, "abc", 3, out, 4), 0);    // unknown page
   EXPECT_EQ(console.multi_byte_to_wide_char(1252, 0, "abcde", 5, out, 4), 0); // too small
+  // Flags that the code page does not take, as Windows refuses them.
+  constexpr std::uint32_t kMbErrInvalidChars = 0x0008;
+  EXPECT_EQ(console.multi_byte_to_wide_char(0, platform::kMbPrecomposed, "a", 1, out, 4), 0);
+  EXPECT_EQ(console.multi_byte_to_wide_char(65001, platform::kMbPrecomposed, "a", 1, out, 4), 0);
+  EXPECT_EQ(console.multi_byte_to_wide_char(65001, kMbErrInvalidChars, "a", 1, out, 4), 1);
+  EXPECT_EQ(console.multi_byte_to_wide_char(1252, platform::kMbPrecomposed, "a", 1, out, 4), 1);
   console.failures().conversion = true;
   EXPECT_EQ(console.multi_byte_to_wide_char(1252, 0, "abc", 3, nullptr, 0), 0);
 }

@@ -51,20 +51,24 @@ TEST_F(ScreenExtrasTest, TabToColumn) {
     int column; // 1-based, afterwards
     int rows_down;
   };
+  // Past the right edge the spaces run on over the next row: from column 3,
+  // column 90 of an 80-column row is column 10 of the row below.
   const Case cases[] = {
       {5, 10, 10, 0}, {10, 10, 10, 0}, {12, 10, 10, 1}, {80, 1, 1, 1},
-      {3, 0, 3, 0},   {3, -7, 3, 0},   {3, 90, 10, 0},  {1, 81, 1, 0},
+      {3, 0, 3, 0},   {3, -7, 3, 0},   {3, 90, 10, 1},  {1, 81, 1, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "from " << c.from_column << " tab " << c.tab);
     console.write_text(0, 4, std::u16string(80, u'.'), 7);
+    console.write_text(0, 5, std::u16string(80, u'.'), 7);
     screen_locate(5, c.from_column);
     screen_tab_to_column(c.tab);
     EXPECT_EQ(console.cursor().x + 1, c.column);
     EXPECT_EQ(console.cursor().y, 4 + c.rows_down);
-    if (c.rows_down == 0 && c.column > c.from_column) {
-      EXPECT_EQ(console.row_text(4).substr(c.from_column - 1, c.column - c.from_column + 1),
-                std::u16string(c.column - c.from_column, u' ') + u".");
+    if (c.tab > c.from_column) {
+      const std::u16string rows = console.row_text(4) + console.row_text(5);
+      EXPECT_EQ(rows.substr(c.from_column - 1, c.tab - c.from_column + 1),
+                std::u16string(c.tab - c.from_column, u' ') + u".");
     }
   }
 }

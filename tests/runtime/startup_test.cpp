@@ -14,6 +14,7 @@
 #include "runtime/data_image.h"
 #include "runtime/errors.h"
 #include "runtime/memory.h"
+#include "runtime/number.h"
 #include "runtime/startup.h"
 #include "runtime/state.h"
 #include "tests/support/runtime_test.h"
@@ -184,6 +185,37 @@ TEST_F(StartupTest, MainReceivesTheProcessFactsAndAFreshState) {
   EXPECT_EQ(g_main.handler, &runtime_ctrl_handler);
   EXPECT_FALSE(g_main.close_in_menu);
 }
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+std::uint16_t x87_control_word() {
+  std::uint16_t word = 0;
+  __asm__ volatile("fnstcw %0" : "=m"(word));
+  return word;
+}
+
+void set_x87_control_word(std::uint16_t word) {
+  __asm__ volatile("fldcw %0" : : "m"(word));
+}
+
+TEST_F(StartupTest, MainRunsInTheProgramsFloatingPointModeWhateverTheProcessHad) {
+  // Exception masks, precision and rounding; the other bits are reserved.
+  constexpr std::uint16_t kModeBits = 0x0F3F;
+  const std::uint16_t saved = x87_control_word();
+  set_x87_control_word(0x0C7F); // 24-bit precision, rounding toward zero
+  std::uint16_t in_main = 0;
+  Extended number = 0;
+  g_body = [&] {
+    in_main = x87_control_word();
+    number = string_to_number(1, make_string8("1234567890123456789"));
+    return 0;
+  };
+  MemoryConsole console;
+  run(console, test_program());
+  set_x87_control_word(saved);
+  EXPECT_EQ(in_main & kModeBits, kFpuControlWord & kModeBits);
+  EXPECT_EQ(number, 1234567890123456780.0L);
+}
+#endif
 
 TEST_F(StartupTest, PlatformsOtherThanNtAreRefusedBeforeAnythingElse) {
   struct Case {

@@ -134,6 +134,24 @@ TEST_F(StringTest, CodePageZeroIsTheThreadsCurrentOne) {
   runtime_thread_record()->code_page = 0;
 }
 
+// A UTF-8 system code page takes no MB_PRECOMPOSED; the literals convert all
+// the same (the thread's UTF-8 code page: above). A lone 0xB7 is no UTF-8 and
+// stands for U+FFFD.
+class Utf8SystemCodePageTest : public RuntimeTest {
+protected:
+  Utf8SystemCodePageTest() : RuntimeTest(utf8_system()) {}
+  static platform::MemoryConsole::Config utf8_system() {
+    platform::MemoryConsole::Config config;
+    config.ansi_code_page = 65001;
+    return config;
+  }
+};
+
+TEST_F(Utf8SystemCodePageTest, LiteralsConvert) {
+  EXPECT_EQ(text16(string_to_wide(make_string8("Caf\xC3\xA9"))), u"Caf\u00E9");
+  EXPECT_EQ(text16(string_to_wide(make_string8("\xB7"))), u"\uFFFD");
+}
+
 TEST_F(StringTest, ConversionMeasuresThenConvertsWithOneAllocation) {
   const RuntimeString text = make_string8("hello");
   const std::size_t converts = console.count_calls("MultiByteToWideChar");

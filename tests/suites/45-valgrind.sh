@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # valgrind memcheck over the native unit tests: no errors and no leaks.
 set -eu
+. "$(dirname "$0")/../need-unit-tests.sh"
+need_unit_tests "$BUILD_DIR"
 if ! command -v valgrind >/dev/null; then
   if [ "$(id -u)" -eq 0 ]; then
     apt-get update -qq >/dev/null

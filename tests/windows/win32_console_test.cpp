@@ -182,6 +182,12 @@ TEST(Win32Text, CodePage1252MeasuresThenConverts) {
   EXPECT_EQ(narrow, "a\xB7z");
 }
 
+TEST(Win32Text, Utf8WithoutFlagsGivesTheReplacementCharacterForALoneMiddleDotByte) {
+  char16_t unit = 0;
+  EXPECT_EQ(win32().multi_byte_to_wide_char(65001, 0, "\xB7", 1, &unit, 1), 1);
+  EXPECT_EQ(unit, u'\uFFFD');
+}
+
 TEST(Win32Text, ConversionFailureGivesZero) {
   const char source[] = "abc";
   // No such code page; and an output too small for the text.

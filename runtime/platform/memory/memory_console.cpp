@@ -79,6 +79,9 @@ MemoryConsole::MemoryConsole(Config config)
 MemoryConsole::~MemoryConsole() = default;
 
 void MemoryConsole::log(std::string_view name) {
+  if (name == config_.stop_at_call) {
+    throw MemoryConsoleStop{MemoryConsoleStop::Reason::stopped_at_call, 0};
+  }
   auto counted = call_counts_.find(name);
   if (counted == call_counts_.end()) {
     counted = call_counts_.emplace(std::string(name), 0).first;

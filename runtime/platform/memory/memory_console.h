@@ -4,10 +4,11 @@
 // record of what was done to the window, title, menu, control handler,
 // message box and exit code.
 //
-// Ending the process (exit_process), and polling an input queue whose script
-// has run out, unwind to the test with a MemoryConsoleStop: this is the one
-// place where the memory console leaves the runtime's normal flow, standing in
-// for the end of the process.
+// Ending the process (exit_process), polling an input queue whose script has
+// run out, and the call a test chose to stop at (Config::stop_at_call) unwind
+// to the test with a MemoryConsoleStop: this is the one place where the memory
+// console leaves the runtime's normal flow, standing in for the end of the
+// process.
 #pragma once
 
 #include <cstdint>
@@ -26,7 +27,7 @@
 namespace platform {
 
 struct MemoryConsoleStop {
-  enum class Reason : std::uint8_t { exited, input_exhausted };
+  enum class Reason : std::uint8_t { exited, input_exhausted, stopped_at_call };
   Reason reason = Reason::exited;
   std::uint32_t exit_code = 0;
 };
@@ -90,6 +91,9 @@ public:
     std::uint64_t idle_limit_ms = 60000;
     // The console window exists (the lookup by title can find it).
     bool has_window = true;
+    // The run ends at the first call of this Windows name, before the call
+    // acts, so that a test sees the console as it was then; empty: never.
+    std::string stop_at_call;
   };
 
   MemoryConsole();

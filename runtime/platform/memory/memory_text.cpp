@@ -1,5 +1,6 @@
 // The memory console's text services: conversions through code page 1252 and
-// UTF-8 (65001), and automation strings.
+// UTF-8 (65001), refusing the flags a code page does not take as Windows
+// does, and automation strings.
 #include <array>
 #include <cstring>
 #include <limits>
@@ -17,6 +18,20 @@ namespace {
 constexpr std::uint32_t kCodePage1252 = 1252;
 constexpr std::uint32_t kCodePageUtf8 = 65001;
 constexpr char16_t kReplacement = u'\uFFFD';
+constexpr std::uint32_t kMbErrInvalidChars = 0x0008;
+
+// The flags MultiByteToWideChar accepts for a code page: UTF-8 and GB18030
+// take 0 or MB_ERR_INVALID_CHARS, the ISO-2022, ISCII, UTF-7 and Symbol pages
+// 0 alone; any other flags fail there with ERROR_INVALID_FLAGS.
+bool flags_allowed(std::uint32_t code_page, std::uint32_t flags) {
+  if (code_page == kCodePageUtf8 || code_page == 54936) {
+    return (flags & ~kMbErrInvalidChars) == 0;
+  }
+  const bool takes_no_flags = (code_page >= 50220 && code_page <= 50229) ||
+                              (code_page >= 57002 && code_page <= 57011) || code_page == 65000 ||
+                              code_page == 42;
+  return !takes_no_flags || flags == 0;
+}
 
 // Bytes 0x80-0x9F of code page 1252; the five bytes it leaves undefined map
 // to the C1 controls of the same value. Every other byte is its own code
@@ -98,7 +113,7 @@ char16_t MemoryConsole::ansi_to_unit(char character) const {
   return from_1252(byte);
 }
 
-int MemoryConsole::multi_byte_to_wide_char(std::uint32_t code_page, std::uint32_t /*flags*/,
+int MemoryConsole::multi_byte_to_wide_char(std::uint32_t code_page, std::uint32_t flags,
                                            const char* source, int source_bytes, char16_t* output,
                                            int output_units) {
   log("MultiByteToWideChar");
@@ -106,6 +121,7 @@ int MemoryConsole::multi_byte_to_wide_char(std::uint32_t code_page, std::uint32_
     code_page = config_.ansi_code_page;
   }
   if (failures_.conversion || source == nullptr || source_bytes == 0 || output_units < 0 ||
+      !flags_allowed(code_page, flags) ||
       (code_page != kCodePage1252 && code_page != kCodePageUtf8)) {
     return 0;
   }
