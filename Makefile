@@ -46,14 +46,15 @@ package: build
 	else \
 	  echo "package: no Windows zip: needs the mingw-w64 cross compiler (x86_64-w64-mingw32-g++-posix)"; \
 	fi
-	@if command -v aarch64-linux-gnu-g++ >/dev/null && [ -e /usr/lib/aarch64-linux-gnu/libtinfo.so ]; then \
+	@if command -v aarch64-linux-gnu-g++ >/dev/null && [ -e /usr/lib/aarch64-linux-gnu/libtinfo.so ] \
+	  && [ -e /usr/lib/aarch64-linux-gnu/libstdc++.so.6 ]; then \
 	  set -e; \
 	  [ -f $(ARM64_BUILD_DIR)/CMakeCache.txt ] || cmake -S . -B $(ARM64_BUILD_DIR) \
 	    -G "$(GENERATOR)" -DCMAKE_TOOLCHAIN_FILE=$(ARM64_TOOLCHAIN); \
 	  cmake --build $(ARM64_BUILD_DIR) --target colorviewer colorchart manual_pages; \
 	  cd $(ARM64_BUILD_DIR) && cpack; \
 	else \
-	  echo "package: no arm64 .deb: needs g++-aarch64-linux-gnu and libncurses-dev:arm64"; \
+	  echo "package: no arm64 .deb: needs g++-aarch64-linux-gnu, libncurses-dev:arm64 and libstdc++6:arm64"; \
 	fi
 
 # The two Windows programs, cross-compiled with mingw-w64 into static .exe

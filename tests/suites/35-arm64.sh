@@ -14,6 +14,9 @@ declare -A needs=(
   [$triplet-g++]=g++-$triplet
   [qemu-aarch64]=qemu-user
   [/usr/lib/$triplet/libtinfo.so]=libncurses-dev:arm64
+  # Not for the build: it tells dpkg-shlibdeps which package the C++ library
+  # of the arm64 .deb (make package) comes from.
+  [/usr/lib/$triplet/libstdc++.so.6]=libstdc++6:arm64
   [/usr/src/googletest/CMakeLists.txt]=googletest
   [tmux]=tmux
   [python3]=python3
