@@ -5,8 +5,11 @@
 
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
+#include <string>
 
 #include "runtime/number.h"
 
@@ -16,20 +19,30 @@ namespace x87 {
 
 constexpr std::array<long double, 8> kSmallPowers = {1.0L,     10.0L,     100.0L,     1000.0L,
                                                      10000.0L, 100000.0L, 1000000.0L, 10000000.0L};
-constexpr std::array<long double, 10> kPowersBy8 = {1E8L,   1E16L,  1E32L,   1E64L,   1E128L,
-                                                    1E256L, 1E512L, 1E1024L, 1E2048L, 1E4096L};
+// 1E8 to 1E4096, each the correctly rounded extended value, as the C
+// library reads the decimal text.
+inline const std::array<long double, 10>& powers_by_8() {
+  static const std::array<long double, 10> powers = [] {
+    std::array<long double, 10> table{};
+    for (std::size_t i = 0; i < table.size(); ++i) {
+      table[i] = std::strtold(("1E" + std::to_string(8 << i)).c_str(), nullptr);
+    }
+    return table;
+  }();
+  return powers;
+}
 
 inline long double power_of_ten(std::int64_t k) {
   long double power = 1.0L;
   if (k > 4096) {
-    power = kPowersBy8.back();
+    power = powers_by_8().back();
     k -= 4096;
   }
   power *= kSmallPowers[static_cast<std::size_t>(k % 8)];
   std::int64_t bits = k / 8;
-  for (std::size_t bit = 0; bits != 0 && bit < kPowersBy8.size(); ++bit, bits >>= 1) {
+  for (std::size_t bit = 0; bits != 0 && bit < powers_by_8().size(); ++bit, bits >>= 1) {
     if ((bits & 1) != 0) {
-      power *= kPowersBy8[bit];
+      power *= powers_by_8()[bit];
     }
   }
   return power;
@@ -45,7 +58,7 @@ inline long double value(const NumberParts& parts) {
     if (k >= 0) {
       value = digits * power_of_ten(k);
     } else if (const long double divisor = power_of_ten(-k); std::isinf(divisor)) {
-      value = digits / kPowersBy8.back() / power_of_ten(-k - 4096);
+      value = digits / powers_by_8().back() / power_of_ten(-k - 4096);
     } else {
       value = digits / divisor;
     }
