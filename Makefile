@@ -26,10 +26,14 @@ test: build
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) $(if $(PREFIX),--prefix "$(PREFIX)")
 
-# The Debian package, in $(BUILD_DIR)/packages, and, when the mingw-w64 cross
-# compiler is there, the Windows zip, in $(WINDOWS_BUILD_DIR)/packages.
+# The Debian package, in $(BUILD_DIR)/packages; when the mingw-w64 cross
+# compiler is there, the Windows zip, in $(WINDOWS_BUILD_DIR)/packages; and
+# when the arm64 cross compiler and terminfo library are there, the arm64
+# Debian package, in $(ARM64_BUILD_DIR)/packages.
 WINDOWS_BUILD_DIR ?= build-windows
 WINDOWS_TOOLCHAIN := cmake/toolchains/mingw-w64-x86_64.cmake
+ARM64_BUILD_DIR ?= build-arm64
+ARM64_TOOLCHAIN := cmake/toolchains/aarch64-linux-gnu.cmake
 
 package: build
 	cmake --build $(BUILD_DIR) --target package
@@ -41,6 +45,16 @@ package: build
 	  cd $(WINDOWS_BUILD_DIR) && cpack; \
 	else \
 	  echo "package: no Windows zip: needs the mingw-w64 cross compiler (x86_64-w64-mingw32-g++-posix)"; \
+	fi
+	@if command -v aarch64-linux-gnu-g++ >/dev/null && [ -e /usr/lib/aarch64-linux-gnu/libtinfo.so ] \
+	  && [ -e /usr/lib/aarch64-linux-gnu/libstdc++.so.6 ]; then \
+	  set -e; \
+	  [ -f $(ARM64_BUILD_DIR)/CMakeCache.txt ] || cmake -S . -B $(ARM64_BUILD_DIR) \
+	    -G "$(GENERATOR)" -DCMAKE_TOOLCHAIN_FILE=$(ARM64_TOOLCHAIN); \
+	  cmake --build $(ARM64_BUILD_DIR) --target colorviewer colorchart manual_pages; \
+	  cd $(ARM64_BUILD_DIR) && cpack; \
+	else \
+	  echo "package: no arm64 .deb: needs g++-aarch64-linux-gnu, libncurses-dev:arm64 and libstdc++6:arm64"; \
 	fi
 
 # The two Windows programs, cross-compiled with mingw-w64 into static .exe

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <climits>
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -12,16 +11,31 @@
 namespace {
 
 // 10 to the powers 0..7, exact.
-constexpr std::array<Extended, 8> kSmallPowersOfTen = {
-    1.0L, 10.0L, 100.0L, 1000.0L, 10000.0L, 100000.0L, 1000000.0L, 10000000.0L};
+constexpr std::array<Float80, 8> kSmallPowersOfTen = {
+    Float80::from_unsigned(1),       Float80::from_unsigned(10),
+    Float80::from_unsigned(100),     Float80::from_unsigned(1000),
+    Float80::from_unsigned(10000),   Float80::from_unsigned(100000),
+    Float80::from_unsigned(1000000), Float80::from_unsigned(10000000)};
+
 // 10 to the power 8 times each power of two, 1E8 to 1E4096, each the
-// correctly rounded extended value of its decimal literal.
-constexpr std::array<Extended, 10> kPowersOfTenBy8 = {1E8L,   1E16L,  1E32L,   1E64L,   1E128L,
-                                                      1E256L, 1E512L, 1E1024L, 1E2048L, 1E4096L};
+// correctly rounded extended value: the exponent field holds 16383 plus the
+// power of two of the integer bit.
+constexpr std::array<Float80, 10> kPowersOfTenBy8 = {
+    Float80(false, 16383 + 26, 0xBEBC200000000000),    // 1E8
+    Float80(false, 16383 + 53, 0x8E1BC9BF04000000),    // 1E16
+    Float80(false, 16383 + 106, 0x9DC5ADA82B70B59E),   // 1E32
+    Float80(false, 16383 + 212, 0xC2781F49FFCFA6D5),   // 1E64
+    Float80(false, 16383 + 425, 0x93BA47C980E98CE0),   // 1E128
+    Float80(false, 16383 + 850, 0xAA7EEBFB9DF9DE8E),   // 1E256
+    Float80(false, 16383 + 1700, 0xE319A0AEA60E91C7),  // 1E512
+    Float80(false, 16383 + 3401, 0xC976758681750C17),  // 1E1024
+    Float80(false, 16383 + 6803, 0x9E8B3B5DC53D5DE5),  // 1E2048
+    Float80(false, 16383 + 13606, 0xC46052028A20979B), // 1E4096
+};
 
 // The largest value the decimal form gives: 2 to the power 127, for any
 // number of 10 to the power 4933 or more.
-constexpr Extended kDecimalCeiling = 0x1p127L;
+constexpr Float80 kDecimalCeiling(false, 16383 + 127, Float80::kIntegerBit);
 // Decimal exponents p + e at which the value is taken as the ceiling, or as 0.
 constexpr std::int64_t kDecimalExponentLimit = 4933;
 constexpr std::uint64_t kMaxExponentDigits = 9999;
@@ -70,8 +84,8 @@ std::optional<unsigned> digit_value(char c) {
 // 10 to the power k (k >= 0): an exact table entry for k mod 8 times the
 // constants for the set bits of k div 8, with one 1E4096 taken first when k
 // is above 4096.
-Extended power_of_ten(std::int64_t k) {
-  Extended power = 1.0L;
+Float80 power_of_ten(std::int64_t k) {
+  Float80 power = kSmallPowersOfTen[0];
   if (k > 4096) {
     power = kPowersOfTenBy8.back();
     k -= 4096;
@@ -90,12 +104,12 @@ Extended power_of_ten(std::int64_t k) {
 // fit the format (below 10 to the power -4932, only reachable with many
 // significant digits) divides in two steps instead, so that a small but
 // representable number does not collapse to 0 through an infinite divisor.
-Extended scale_by_power_of_ten(Extended digits, std::int64_t k) {
+Float80 scale_by_power_of_ten(Float80 digits, std::int64_t k) {
   if (k >= 0) {
     return digits * power_of_ten(k);
   }
-  const Extended divisor = power_of_ten(-k);
-  if (std::isinf(divisor)) {
+  const Float80 divisor = power_of_ten(-k);
+  if (divisor.is_infinite()) {
     return digits / kPowersOfTenBy8.back() / power_of_ten(-k - 4096);
   }
   return digits / divisor;
@@ -104,7 +118,7 @@ Extended scale_by_power_of_ten(Extended digits, std::int64_t k) {
 // The decimal form: sign, digits with at most one point, optional exponent.
 // The counters are 64-bit, wide enough for any text a 32-bit byte count can
 // hold, so even absurdly long texts give the value their digits stand for.
-Extended read_decimal(Reader& in) {
+NumberParts read_decimal(Reader& in) {
   const bool negative = in.peek() == '-';
   in.take_any("+-");
 
@@ -156,20 +170,22 @@ Extended read_decimal(Reader& in) {
                                  : static_cast<std::int64_t>(magnitude);
   }
 
-  Extended value = 0.0L;
+  NumberParts parts{.negative = negative};
   if (digits != 0) {
     const std::int64_t magnitude = point_exponent + exponent;
     if (magnitude >= kDecimalExponentLimit) {
-      value = kDecimalCeiling;
+      parts.ceiling = true;
     } else if (magnitude > -kDecimalExponentLimit) {
-      value = scale_by_power_of_ten(static_cast<Extended>(digits), magnitude - digit_count);
+      parts.digits = digits;
+      parts.power = magnitude - digit_count;
     }
   }
-  return negative ? -value : value;
+  return parts;
 }
 
-// The radix form after the ampersand: base letter, digits, type suffix.
-Extended read_radix(Reader& in) {
+// The radix form after the ampersand: base letter, digits, type suffix. Every
+// value it gives is a 64-bit integer.
+std::int64_t read_radix(Reader& in) {
   unsigned base = 8;
   if (in.take_any("Bb")) {
     base = 2;
@@ -198,7 +214,7 @@ Extended read_radix(Reader& in) {
     value = value * base + *digit;
   }
   if (!any_digit || overflow) {
-    return 0.0L;
+    return 0;
   }
 
   // The type suffix (%, &, &&, ?, ?? or ???) is read and dropped, but it
@@ -219,29 +235,25 @@ Extended read_radix(Reader& in) {
   constexpr std::uint64_t kTwoTo31 = std::uint64_t{1} << 31;
   constexpr std::uint64_t kTwoTo16 = 65536;
   constexpr std::uint64_t kTwoTo15 = 32768;
-  const auto as_signed64 = [](std::uint64_t v) {
-    return static_cast<Extended>(static_cast<std::int64_t>(v));
-  };
+  const auto as_signed64 = [](std::uint64_t v) { return static_cast<std::int64_t>(v); };
   if (questions > 0) {
-    return value >= kTwoTo63 ? 0.0L : static_cast<Extended>(value);
+    return value >= kTwoTo63 ? 0 : as_signed64(value);
   }
   if (leading_zero || value >= kTwoTo32) {
     return as_signed64(value);
   }
   if (ampersands == 2) {
-    return static_cast<Extended>(value);
+    return as_signed64(value);
   }
   if (value >= kTwoTo16) {
     // A 32-bit number: the top bit is the sign.
-    return value >= kTwoTo31 ? static_cast<Extended>(value) - static_cast<Extended>(kTwoTo32)
-                             : static_cast<Extended>(value);
+    return as_signed64(value) - (value >= kTwoTo31 ? as_signed64(kTwoTo32) : 0);
   }
   if (ampersands == 1) {
-    return static_cast<Extended>(value);
+    return as_signed64(value);
   }
   // A 16-bit number: the top bit is the sign.
-  return value >= kTwoTo15 ? static_cast<Extended>(value) - static_cast<Extended>(kTwoTo16)
-                           : static_cast<Extended>(value);
+  return as_signed64(value) - (value >= kTwoTo15 ? as_signed64(kTwoTo16) : 0);
 }
 
 bool is_blank(char c) {
@@ -251,32 +263,67 @@ bool is_blank(char c) {
 } // namespace
 
 // A start below 1 is read as 1: the whole text is read.
-Extended string_to_number(std::int32_t start, StringValue text) {
-  const std::string_view bytes = text.view8();
-  Reader in(bytes, static_cast<std::size_t>(std::max(start, 1)) - 1);
+NumberParts parse_number(std::int32_t start, std::string_view text) {
+  Reader in(text, static_cast<std::size_t>(std::max(start, 1)) - 1);
   while (!in.at_end() && is_blank(in.peek())) {
     in.advance();
   }
   if (in.at_end()) {
-    return 0.0L;
+    return {};
   }
   if (in.take_any("&")) {
-    return read_radix(in);
+    const std::int64_t value = read_radix(in);
+    // The magnitude of INT64_MIN is 2^63, which the unsigned digits hold.
+    const std::uint64_t magnitude = static_cast<std::uint64_t>(value);
+    return {.negative = value < 0, .digits = value < 0 ? 0 - magnitude : magnitude};
   }
   return read_decimal(in);
 }
 
+Float80 number_value(const NumberParts& parts) {
+  Float80 value;
+  if (parts.ceiling) {
+    value = kDecimalCeiling;
+  } else if (parts.digits != 0) {
+    value = scale_by_power_of_ten(Float80::from_unsigned(parts.digits), parts.power);
+  }
+  return parts.negative ? -value : value;
+}
+
+Extended string_to_number(std::int32_t start, StringValue text) {
+  return number_value(parse_number(start, text.view8())).to_long_double();
+}
+
 std::int32_t runtime_round_to_int32(Extended value) {
-  // Rounded in the current mode, which start-up sets to nearest with ties to
-  // even; like the FPU's integer store, anything outside the range (NaN
-  // included) gives the "integer indefinite" value.
+  // Nearest with ties to even, as the start-up mode rounds; like the FPU's
+  // integer store, anything outside the range (infinity and NaN included)
+  // gives the "integer indefinite" value, which is also -2^31 itself.
   constexpr std::int32_t kIndefinite = INT32_MIN;
-  if (std::isnan(value)) {
+  const Float80 bits = Float80::from_long_double(value);
+  if (bits.exponent() == Float80::kInfiniteExponent) {
     return kIndefinite;
   }
-  const Extended rounded = std::nearbyint(value);
-  if (rounded < static_cast<Extended>(INT32_MIN) || rounded > static_cast<Extended>(INT32_MAX)) {
+  // |value| = significand * 2^(exponent - 63); denormals are far below 1/2.
+  const int exponent = std::max<int>(bits.exponent(), 1) - Float80::kExponentBias;
+  if (exponent >= 31) {
     return kIndefinite;
   }
-  return static_cast<std::int32_t>(rounded);
+  if (exponent < -1) {
+    return 0;
+  }
+  // The integer part, and the bits below the binary point, the first of
+  // them worth one half.
+  const int fraction_bits = 63 - exponent; // 33 to 64
+  std::uint64_t integer = fraction_bits == 64 ? 0 : bits.significand() >> fraction_bits;
+  const std::uint64_t fraction = bits.significand() << (64 - fraction_bits);
+  constexpr std::uint64_t kHalf = std::uint64_t{1} << 63;
+  const bool beyond = Float80::has_bits_beyond_64(value);
+  if (fraction > kHalf || (fraction == kHalf && (beyond || (integer & 1) != 0))) {
+    ++integer;
+  }
+  if (integer > INT32_MAX) {
+    return kIndefinite; // 2^31, or -2^31, which is the same value
+  }
+  const auto magnitude = static_cast<std::int32_t>(integer);
+  return bits.negative() ? -magnitude : magnitude;
 }

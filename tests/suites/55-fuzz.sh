@@ -7,7 +7,7 @@
 set -u
 dir="${BUILD_DIR}-fuzz"
 seconds="${FUZZ_SECONDS:-30}"
-targets=(string_to_number string_input_field string_verify code_pages key_decoder renderer
+targets=(string_to_number number_x87 string_input_field string_verify code_pages key_decoder renderer
          line_input key_wait screen strings)
 
 # Whether clang can link a libFuzzer target here.
