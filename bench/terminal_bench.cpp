@@ -20,6 +20,8 @@
 //   output, on the last row.
 // - A resize sets the pseudo-terminal's size, which signals the program.
 // - Memory: the resident set (VmRSS) while the program waits for its last key.
+// - Start-up: the first byte of each program, and of the smallest ncurses
+//   program that draws a screen, started in turn round after round.
 // Every figure is the median of repeated runs. Nothing here is asserted.
 #include <pty.h>
 #include <sys/ioctl.h>
@@ -208,6 +210,18 @@ public:
     cost.first_byte_ms = first ? ms_between(since, *first) : -1;
     cost.last_byte_ms = last ? ms_between(since, *last) : -1;
     return cost;
+  }
+
+  // The time from `since` to the program's first byte; -1 when none comes.
+  double first_byte_ms(Clock::time_point since) {
+    while (ms_between(since, Clock::now()) < screen_cap_ms) {
+      pollfd fd{master_, POLLIN, 0};
+      if (poll(&fd, 1, 10) > 0) {
+        const auto at = Clock::now();
+        return read(master_, buffer_.data(), buffer_.size()) > 0 ? ms_between(since, at) : -1;
+      }
+    }
+    return -1;
   }
 
   IdleCost idle() {
@@ -558,12 +572,49 @@ void print_chart(const Summary& s) {
             << "; cursor queries answered per run: at most " << s.max_queries << "\n";
 }
 
+// The start to first byte of each program, started in turn in the same
+// pseudo-terminal set-up, round after round, so that a busy machine slows
+// them alike; medians over the rounds. Programs that are not built are left
+// out.
+void print_first_bytes(const std::string& bin, const std::vector<std::string>& names, int rounds) {
+  std::vector<std::vector<double>> times(names.size());
+  for (int round = 0; round < rounds; ++round) {
+    for (size_t i = 0; i < names.size(); ++i) {
+      const std::string path = bin + "/" + names[i];
+      if (access(path.c_str(), X_OK) != 0) {
+        continue;
+      }
+      Clock::time_point started;
+      PtyProgram program(path, Terminal{}, started);
+      if (program.ok()) {
+        if (const double ms = program.first_byte_ms(started); ms >= 0) {
+          times[i].push_back(ms);
+        }
+      }
+    }
+  }
+  std::cout << "\nstart to first byte, the programs started in turn, median of " << rounds
+            << " rounds\n";
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (!times[i].empty()) {
+      std::cout << "  " << std::left << std::setw(16) << names[i] << std::right
+                << fixed(median(times[i]), 2) << " ms\n";
+    }
+  }
+  std::cout << "  (ncurses_minimal: setlocale, initscr, start_color, one screen drawn)\n";
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv, argv + argc);
   const std::string bin = args.size() > 1 ? args[1] : "build/bin";
   const int runs = args.size() > 2 ? std::max(1, std::atoi(args[2].c_str())) : 7;
+  if (args.size() > 3 && args[3] == "start") { // only the first bytes
+    print_first_bytes(bin, {"colorviewer", "colorchart", "ncurses_minimal", "ncurses_screens"},
+                      runs);
+    return 0;
+  }
   const Terminal standard;
   std::cout << "terminal benchmark: " << standard.columns << "x" << standard.rows
             << " pseudo-terminal, TERM=xterm-256color, median of " << runs << " runs\n"
@@ -610,5 +661,7 @@ int main(int argc, char** argv) {
     std::cout << "\ncolorviewer at 300x100: resident memory waiting for the closing key: "
               << fixed(large_viewer->resident_kb / 1024.0, 2) << " MiB\n";
   }
+  print_first_bytes(bin, {"colorviewer", "colorchart", "ncurses_minimal", "ncurses_screens"},
+                    runs * 5);
   return viewer && chart ? 0 : 1;
 }

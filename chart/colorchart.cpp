@@ -13,6 +13,7 @@
 
 #include "runtime/data_image.h"
 #include "runtime/keyboard.h"
+#include "runtime/program_text.h"
 #include "runtime/screen.h"
 #include "runtime/state.h"
 #include "runtime/string.h"
@@ -97,12 +98,7 @@ constexpr std::int32_t kSeparatorForeground = 7;
 constexpr std::int32_t kSeparatorBackground = 0;
 
 StringValue text(std::size_t id) {
-  return string_to_wide(runtime_literal(literal_offset(kLiterals, id)));
-}
-
-void print_line(StringValue line) {
-  screen_print(std::move(line));
-  screen_newline();
+  return pool_text(kLiterals, id);
 }
 
 bool ends_family(std::size_t entry_number) {

@@ -109,16 +109,16 @@ else()
     set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
   endif()
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-  # The libraries the programs link (the C and C++ libraries, tinfo) are read
-  # off the binaries by dpkg-shlibdeps, which also needs `file`. Without those
-  # tools the same list is named by hand.
+  # The shared libraries the programs load (the C library and tinfo; the C++
+  # runtime is linked in) are read off the binaries by dpkg-shlibdeps, which
+  # also needs `file`. Without those tools the same list is named by hand.
   find_program(DPKG_SHLIBDEPS_EXECUTABLE dpkg-shlibdeps)
   find_program(FILE_EXECUTABLE file)
   if(DPKG_SHLIBDEPS_EXECUTABLE AND FILE_EXECUTABLE)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   else()
     message(STATUS "dpkg-shlibdeps or file missing: the Debian package names its dependencies by hand")
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libgcc-s1, libstdc++6, libtinfo6")
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libtinfo6")
   endif()
 endif()
 

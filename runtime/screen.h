@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "runtime/screen_types.h"
 #include "runtime/string.h"
 
 inline constexpr int kRunBufferCells = 256;
@@ -25,14 +26,6 @@ void screen_write_cells(const char16_t* text, std::int32_t count);
 void screen_scroll_up();
 void screen_home();
 
-struct ScreenSize {
-  std::int32_t columns = 0;
-  std::int32_t rows = 0;
-};
-struct ScreenPosition {
-  std::int32_t column = 0; // 0-based
-  std::int32_t row = 0;    // 0-based
-};
 ScreenSize screen_buffer_size();
 ScreenSize screen_window_size();
 ScreenPosition screen_cursor_position();

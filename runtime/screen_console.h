@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "runtime/platform/platform.h"
-#include "runtime/screen.h"
+#include "runtime/screen_types.h"
 
 // The buffer information of `console`, or none when the handle is not a
 // console screen buffer (or reports a size no operation can work with).

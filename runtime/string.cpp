@@ -8,6 +8,7 @@
 #include "runtime/errors.h"
 #include "runtime/memory.h"
 #include "runtime/platform/platform.h"
+#include "runtime/platform/string_block.h"
 #include "runtime/state.h"
 
 namespace string_detail {
@@ -16,10 +17,7 @@ std::uint32_t block_byte_count(const void* handle) {
   if (handle == nullptr) {
     return 0;
   }
-  // The count sits in the four bytes in front of the data.
-  std::uint32_t count = 0;
-  std::memcpy(&count, static_cast<const unsigned char*>(handle) - sizeof count, sizeof count);
-  return count;
+  return platform::string_block::byte_count(handle);
 }
 
 void release_block(void* handle) {

@@ -14,6 +14,7 @@
 #include "runtime/data_image.h"
 #include "runtime/keyboard.h"
 #include "runtime/number.h"
+#include "runtime/program_text.h"
 #include "runtime/screen.h"
 #include "runtime/state.h"
 #include "runtime/string.h"
@@ -175,19 +176,12 @@ constexpr std::int32_t kTitleSeparators = 27;
 constexpr std::int32_t kTestTextIndent = 30;
 constexpr std::int32_t kSeparatorLine = 79;
 
-// A literal as it stands in the data image: borrowed, never freed.
 StringValue literal(Literal id) {
-  return runtime_literal(literal_offset(kLiterals, id));
+  return pool_literal(kLiterals, id);
 }
 
-// An 8-bit literal widened through the current code page for printing.
 StringValue text(Literal id) {
-  return string_to_wide(literal(id));
-}
-
-void print_line(StringValue line) {
-  screen_print(std::move(line));
-  screen_newline();
+  return pool_text(kLiterals, id);
 }
 
 StringValue separators(std::int32_t count) {

@@ -143,6 +143,9 @@ for program in "${programs[@]}"; do
   if grep -q 'not found' <<<"$libraries"; then
     fail "$program: libraries not found:"$'\n'"$libraries"
   fi
+  if grep -Eq 'libstdc\+\+|libgcc_s' <<<"$libraries"; then
+    fail "$program: loads the C++ runtime, which it should carry linked in"
+  fi
   for library in $(awk '$2 == "=>" && $3 ~ /^\// {print $3}' <<<"$libraries"); do
     package=$(owner_of "$library") || {
       fail "$program: no package owns $library"

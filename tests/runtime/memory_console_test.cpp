@@ -562,7 +562,11 @@ TEST(MemoryConsoleInput, KeysCarryUsLayoutScanCodes) {
         Case{u'0', 0x0B, 0x30, 0}, Case{u'!', 0x02, 0x31, platform::kShiftPressed},
         Case{u'/', 0x35, 0xBF, 0}, Case{u' ', 0x39, 0x20, 0}, Case{u'\r', 0x1C, 0x0D, 0},
         Case{u'\b', 0x0E, 0x08, 0}, Case{u'\t', 0x0F, 0x09, 0}, Case{u'\x1b', 0x01, 0x1B, 0},
-        Case{u'\x03', 0x2E, 0x43, platform::kLeftCtrlPressed}}) {
+        Case{u'\x03', 0x2E, 0x43, platform::kLeftCtrlPressed},
+        // U+000A comes from Ctrl+J on any keyboard: a terminal sends it for
+        // Ctrl+J, and only some send it for Ctrl+Enter.
+        Case{u'\n', 0x24, 0x4A, platform::kLeftCtrlPressed},
+        Case{u'\x1c', 0x2B, 0xDC, platform::kLeftCtrlPressed}}) {
     const platform::KeyEvent key = MemoryConsole::key_for(c.character);
     EXPECT_EQ(key.virtual_scan_code, c.scan) << static_cast<int>(c.character);
     EXPECT_EQ(key.virtual_key_code, c.vk) << static_cast<int>(c.character);

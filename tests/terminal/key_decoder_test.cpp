@@ -95,6 +95,7 @@ const std::vector<Case>& cases() {
       {"tab", "\t", {{u'\t', 0x0F, 0x09, 0}}},
       {"shift tab", "\x1b[Z", {{u'\t', 0x0F, 0x09, kShift}}},
       {"ctrl a", "\x01", {{0x01, 0x1E, 'A', kCtrl}}},
+      {"line feed: ctrl j", "\n", {{u'\n', 0x24, 'J', kCtrl}}},
       {"ctrl c", "\x03", {{0x03, 0x2E, 'C', kCtrl}}},
       {"ctrl z", "\x1a", {{0x1A, 0x2C, 'Z', kCtrl}}},
       {"ctrl backslash", "\x1c", {{0x1C, 0x2B, 0xDC, kCtrl}}},

@@ -2,28 +2,13 @@
 #include <algorithm>
 #include <array>
 
+#include "runtime/platform/key_records.h"
 #include "runtime/platform/memory/memory_console.h"
 #include "runtime/platform/us_layout.h"
 
 namespace platform {
 
 namespace {
-
-// Keys whose character is a control code of their own.
-struct ControlKey {
-  char16_t character;
-  std::uint16_t scan;
-  std::uint16_t vk;
-  std::uint32_t state;
-};
-
-constexpr std::array<ControlKey, 5> kControlKeys = {{
-    {u'\r', 0x1C, 0x0D, 0},
-    {u'\n', 0x1C, 0x0D, kLeftCtrlPressed}, // Ctrl+Enter
-    {u'\b', 0x0E, 0x08, 0},
-    {u'\t', 0x0F, 0x09, 0},
-    {u'\x1b', 0x01, 0x1B, 0},
-}};
 
 // The modifier keys: scan code to virtual-key code.
 struct ScanKey {
@@ -66,34 +51,7 @@ int days_in_month(int year, int month) {
 } // namespace
 
 KeyEvent MemoryConsole::key_for(char16_t character) {
-  KeyEvent key;
-  key.key_down = 1;
-  key.repeat_count = 1;
-  key.character = character;
-  for (const ControlKey& control : kControlKeys) {
-    if (control.character == character) {
-      key.virtual_scan_code = control.scan;
-      key.virtual_key_code = control.vk;
-      key.control_key_state = control.state;
-      return key;
-    }
-  }
-  if (const us_layout::KeyCodes codes = us_layout::key_for(character); codes.scan != 0) {
-    key.virtual_scan_code = codes.scan;
-    key.virtual_key_code = codes.vk;
-    key.control_key_state = codes.shift ? kShiftPressed : 0;
-    return key;
-  }
-  // Ctrl with a letter types that letter's control code.
-  if (character >= 0x01 && character <= 0x1A) {
-    KeyEvent letter = key_for(static_cast<char16_t>(u'a' + character - 1));
-    key.virtual_scan_code = letter.virtual_scan_code;
-    key.virtual_key_code = letter.virtual_key_code;
-    key.control_key_state = kLeftCtrlPressed;
-  }
-  // Anything else has no key of its own (typed by Alt+numpad or an input
-  // method): scan and virtual-key codes stay 0.
-  return key;
+  return character_key(character);
 }
 
 void MemoryConsole::push_record(const InputRecord& record) {
@@ -110,13 +68,9 @@ void MemoryConsole::push_record_at(std::uint64_t clock_ms, const InputRecord& re
 }
 
 void MemoryConsole::press(const KeyEvent& key_down) {
-  InputRecord record;
-  record.event_type = kKeyEvent;
-  record.key = key_down;
-  record.key.key_down = 1;
-  push_record(record);
-  record.key.key_down = 0;
-  push_record(record);
+  for (const InputRecord& record : key_press(key_down)) {
+    push_record(record);
+  }
 }
 
 void MemoryConsole::type(std::u16string_view text) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "runtime/platform/memory/memory_console.h"
+#include "runtime/platform/string_block.h"
 #include "runtime/platform/text_buffers.h"
 #include "runtime/platform/utf8.h"
 
@@ -164,21 +165,19 @@ int MemoryConsole::wide_char_to_multi_byte(std::uint32_t code_page, std::uint32_
 }
 
 void* MemoryConsole::allocate_string_block(std::uint32_t bytes) {
-  if (failures_.string_allocs_left == 0 || bytes > std::numeric_limits<std::uint32_t>::max() - 6) {
+  if (failures_.string_allocs_left == 0 ||
+      bytes > std::numeric_limits<std::uint32_t>::max() -
+                  (string_block::kCountBytes + string_block::kTerminatorBytes)) {
     return nullptr;
   }
   if (failures_.string_allocs_left > 0) {
     --failures_.string_allocs_left;
   }
-  // The byte count, the data, and a zero unit.
-  Block block(new (std::nothrow) unsigned char[std::size_t{bytes} + 6]);
+  Block block(new (std::nothrow) unsigned char[string_block::block_bytes(bytes)]);
   if (!block) {
     return nullptr;
   }
-  std::memcpy(block.get(), &bytes, 4);
-  block[4 + std::size_t{bytes}] = 0;
-  block[5 + std::size_t{bytes}] = 0;
-  void* handle = block.get() + 4;
+  void* handle = string_block::format(block.get(), bytes);
   strings_.emplace(handle, std::move(block));
   return handle;
 }

@@ -142,10 +142,10 @@ public:
   bool find_close(Handle /*handle*/) override { return true; }
 
 private:
-  void take_terminal();
+  void open_terminal();
   [[noreturn]] void fail_without_terminal(int error);
   [[nodiscard]] bool is_input(Handle handle);
-  [[nodiscard]] bool is_screen(Handle handle);
+  [[nodiscard]] bool is_screen(Handle handle) const;
   bool prepare_screen(Handle handle);
   void follow_terminal_size();
   void settle_cursor_report();
@@ -168,6 +168,9 @@ private:
 
   int tty_fd_ = -1;
   bool console_input_open_ = false;
+  bool stdin_is_terminal_ = false;
+  bool stdout_is_terminal_ = false;
+  bool stderr_is_terminal_ = false;
   std::set<int> opened_files_;
   TerminalModes modes_;
   bool held_ = false;

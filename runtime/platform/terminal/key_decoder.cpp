@@ -167,14 +167,9 @@ void KeyDecoder::decode(bool expired) {
 }
 
 void KeyDecoder::emit(const KeyEvent& key_down) {
-  InputRecord record;
-  record.event_type = kKeyEvent;
-  record.key = key_down;
-  record.key.key_down = 1;
-  record.key.repeat_count = 1;
-  records_.push_back(record);
-  record.key.key_down = 0;
-  records_.push_back(record);
+  for (const InputRecord& record : key_press(key_down)) {
+    records_.push_back(record);
+  }
 }
 
 KeyDecoder::Decoded KeyDecoder::decode_key(std::string_view input, bool expired) const {
@@ -183,12 +178,12 @@ KeyDecoder::Decoded KeyDecoder::decode_key(std::string_view input, bool expired)
     return decode_escape(input, expired);
   }
   if (first < 0x80) {
-    return Decoded::make_key(1, character_event(first));
+    return Decoded::make_key(1, byte_key(first));
   }
   if (charset_.utf8) {
     return decode_utf8(input, expired);
   }
-  return Decoded::make_key(1, character_event(charset_.single_byte[first]));
+  return Decoded::make_key(1, character_key(charset_.single_byte[first]));
 }
 
 // A sequence that starts with Esc: a key from the table, a cursor position
@@ -197,7 +192,7 @@ KeyDecoder::Decoded KeyDecoder::decode_key(std::string_view input, bool expired)
 KeyDecoder::Decoded KeyDecoder::decode_escape(std::string_view input, bool expired) const {
   if (input.size() == 1) {
     if (expired) {
-      return Decoded::make_key(1, character_event(0x1B));
+      return Decoded::make_key(1, character_key(0x1B));
     }
     return {};
   }
@@ -244,7 +239,7 @@ KeyDecoder::Decoded KeyDecoder::decode_escape(std::string_view input, bool expir
     if (input.size() > 2 && input[2] == kEsc) {
       // A third Esc: whatever follows, the first is Esc on its own (and the
       // decoding does not recurse along a run of Esc bytes).
-      return Decoded::make_key(1, character_event(0x1B));
+      return Decoded::make_key(1, character_key(0x1B));
     }
     Decoded inner = decode_escape(input.substr(1), expired);
     if (inner.kind == Decoded::Kind::need_more) {
@@ -256,7 +251,7 @@ KeyDecoder::Decoded KeyDecoder::decode_escape(std::string_view input, bool expir
       inner.key.control_key_state |= kLeftAltPressed;
       return inner;
     }
-    return Decoded::make_key(1, character_event(0x1B));
+    return Decoded::make_key(1, character_key(0x1B));
   }
   return decode_alt(input, expired);
 }
@@ -282,9 +277,9 @@ KeyDecoder::Decoded KeyDecoder::decode_utf8(std::string_view input, bool expired
     if (!expired) {
       return {};
     }
-    return Decoded::make_key(step.length, character_event(kReplacement));
+    return Decoded::make_key(step.length, character_key(kReplacement));
   case utf8::Step::Kind::ill_formed:
-    return Decoded::make_key(step.length, character_event(kReplacement));
+    return Decoded::make_key(step.length, character_key(kReplacement));
   case utf8::Step::Kind::character:
     break;
   }
@@ -295,7 +290,7 @@ KeyDecoder::Decoded KeyDecoder::decode_utf8(std::string_view input, bool expired
     decoded.code_point = step.code_point;
     return decoded;
   }
-  return Decoded::make_key(step.length, character_event(static_cast<char16_t>(step.code_point)));
+  return Decoded::make_key(step.length, character_key(static_cast<char16_t>(step.code_point)));
 }
 
 } // namespace platform::terminal

@@ -1,10 +1,13 @@
-// Windows-shaped key records for keys read from a terminal: the virtual-key
-// code, the PC (set 1) scan code of the US layout and the control-key state
-// that a Windows console reports for the same key.
+// Windows-shaped key records for keys read from a terminal that type no
+// character or arrive as terminal bytes: the virtual-key code, the PC (set 1)
+// scan code of the US layout and the control-key state that a Windows console
+// reports for the same key. Characters' records come from
+// runtime/platform/key_records.h.
 #pragma once
 
 #include <cstdint>
 
+#include "runtime/platform/key_records.h"
 #include "runtime/platform/platform.h"
 
 namespace platform::terminal {
@@ -42,11 +45,10 @@ NamedKey function_key(int n);
 // ENHANCED_KEY for the grey navigation keys, plus `modifiers`.
 KeyEvent named_key_event(NamedKey key, std::uint32_t modifiers = 0);
 
-// The record for a typed character: US-layout scan code and virtual-key code
-// with SHIFT for shifted characters; control codes as the console reports
-// them (Enter, Tab, Backspace, Esc, Ctrl with a letter or punctuation key).
-// Characters off the US layout carry scan code and virtual-key code 0.
-KeyEvent character_event(char16_t character);
+// The record for an ASCII byte from the terminal: the character's key (see
+// character_key), except DEL, which the Backspace key sends, and NUL, which
+// Ctrl+Space sends.
+KeyEvent byte_key(unsigned char byte);
 
 // Control-key state of an xterm modifier parameter (1 + Shift 1 | Alt 2 |
 // Ctrl 4 | Meta 8); Meta counts as Alt.

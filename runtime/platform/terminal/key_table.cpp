@@ -66,10 +66,10 @@ std::vector<KeyBinding> xterm_key_bindings() {
     bindings.push_back({plain.bytes, named_key_event(plain.key)});
   }
   // Shift+Tab, and keypad Enter in application keypad mode.
-  KeyEvent back_tab = character_event(u'\t');
+  KeyEvent back_tab = character_key(u'\t');
   back_tab.control_key_state |= kShiftPressed;
   bindings.push_back({"\x1b[Z", back_tab});
-  KeyEvent keypad_enter = character_event(u'\r');
+  KeyEvent keypad_enter = character_key(u'\r');
   keypad_enter.control_key_state |= kEnhancedKey;
   bindings.push_back({"\x1bOM", keypad_enter});
 

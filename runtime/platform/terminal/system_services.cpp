@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string>
 
+#include "runtime/platform/string_block.h"
 #include "runtime/platform/terminal/console_platform.h"
 #include "runtime/platform/terminal/terminal_io.h"
 
@@ -120,18 +121,14 @@ bool TerminalConsole::tls_free(std::uint32_t index) {
 
 // --- Strings and messages --------------------------------------------------
 
-// An automation string: a 32-bit byte count, the data, a zero unit; the
-// handle points at the data.
+// An automation string's block (see string_block.h); the handle points at
+// the data.
 void* TerminalConsole::allocate_string(std::uint32_t bytes) {
   if (bytes > 0x7FFFFFF0U) {
     return nullptr;
   }
-  auto* block = static_cast<std::uint8_t*>(std::calloc(1, sizeof(std::uint32_t) + bytes + 2));
-  if (block == nullptr) {
-    return nullptr;
-  }
-  std::memcpy(block, &bytes, sizeof bytes);
-  return block + sizeof(std::uint32_t);
+  void* block = std::calloc(1, string_block::block_bytes(bytes));
+  return block == nullptr ? nullptr : string_block::format(block, bytes);
 }
 
 char16_t* TerminalConsole::sys_alloc_string_len(const char16_t* source, std::uint32_t units) {
@@ -155,7 +152,7 @@ char* TerminalConsole::sys_alloc_string_byte_len(const char* source, std::uint32
 
 void TerminalConsole::sys_free_string(void* string) {
   if (string != nullptr) {
-    std::free(static_cast<std::uint8_t*>(string) - sizeof(std::uint32_t));
+    std::free(string_block::block_of(string));
   }
 }
 

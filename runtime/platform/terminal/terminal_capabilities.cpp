@@ -94,7 +94,7 @@ TerminalCapabilities load_terminal_capabilities(int fd) {
     add_key(capabilities.keys, string_capability(name.c_str()),
             named_key_event(key, n <= 12 ? 0 : kShiftPressed));
   }
-  KeyEvent shift_tab = character_event(u'\t');
+  KeyEvent shift_tab = character_key(u'\t');
   shift_tab.control_key_state |= kShiftPressed;
   add_key(capabilities.keys, string_capability("kcbt"), shift_tab);
 

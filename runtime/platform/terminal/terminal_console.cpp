@@ -80,21 +80,23 @@ void restore_at_exit() {
 
 } // namespace
 
+// The console exists only with its terminal: it is opened here, once, when
+// the program first reaches its platform object at start-up.
 TerminalConsole::TerminalConsole() {
   std::setlocale(LC_CTYPE, "");
   codeset_ = ::nl_langinfo(CODESET);
   encoder_ = std::make_unique<OutputEncoder>(codeset_);
+  open_terminal();
 }
 
 // --- The terminal ----------------------------------------------------------
 
 // Opens the controlling terminal, the counterpart of the console input
 // device, and makes it ours: modes saved and set, signal handlers in place,
-// its key sequences read, and its cursor position asked for.
-void TerminalConsole::take_terminal() {
-  if (tty_fd_ >= 0) {
-    return;
-  }
+// its key sequences read, its size taken and its cursor position asked for.
+// Which standard descriptors are on a terminal is noted here once: the
+// screen and input calls then ask no system call to know it.
+void TerminalConsole::open_terminal() {
   const int fd = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) {
     fail_without_terminal(errno);
@@ -103,6 +105,18 @@ void TerminalConsole::take_terminal() {
     fail_without_terminal(ENOTTY);
   }
   tty_fd_ = fd;
+  stdin_is_terminal_ = ::isatty(STDIN_FILENO) != 0 && is_controlling_terminal(STDIN_FILENO);
+  stdout_is_terminal_ = ::isatty(STDOUT_FILENO) != 0;
+  stderr_is_terminal_ = ::isatty(STDERR_FILENO) != 0;
+  // Output goes where the program's screen handle points: standard output
+  // when it is a terminal, else standard error, else the terminal itself.
+  if (stdout_is_terminal_) {
+    output_fd_ = STDOUT_FILENO;
+  } else if (stderr_is_terminal_) {
+    output_fd_ = STDERR_FILENO;
+  } else {
+    output_fd_ = fd;
+  }
 
   const TerminalCapabilities capabilities = load_terminal_capabilities(fd);
   renderer_options_ = {capabilities.background_color_erase, capabilities.last_column_safe};
@@ -118,6 +132,7 @@ void TerminalConsole::take_terminal() {
   decoder_.emplace(build_key_table(capabilities.keys), charset);
 
   signals::install(fd, fd, modes_.original(), Renderer::kResetSequence);
+  follow_terminal_size();
   modes_.enter(processed_input_);
   held_ = true;
   signals::set_terminal_held(true);
@@ -148,7 +163,7 @@ void TerminalConsole::restore_terminal() {
   }
   held_ = false;
   signals::set_terminal_held(false);
-  write_all(output_fd_ >= 0 ? output_fd_ : tty_fd_, Renderer::kResetSequence);
+  write_all(output_fd_, Renderer::kResetSequence);
   modes_.restore();
 }
 
@@ -195,13 +210,12 @@ void TerminalConsole::suspend() {
 }
 
 void TerminalConsole::resume() {
-  if (tty_fd_ < 0) {
-    return;
-  }
   modes_.enter(processed_input_);
   held_ = true;
   signals::set_terminal_held(true);
-  // The shell wrote on the screen meanwhile.
+  // The shell wrote on the screen meanwhile, and the terminal may have been
+  // resized while the program was stopped.
+  follow_terminal_size();
   repaint_pending_ = true;
 }
 
@@ -243,7 +257,6 @@ Handle TerminalConsole::create_file(const char* name, std::uint32_t access, std:
     return kInvalidHandle;
   }
   if (std::strcmp(name, "CONIN$") == 0 || std::strcmp(name, "CONOUT$") == 0) {
-    take_terminal();
     console_input_open_ = true;
     return handle_of(tty_fd_);
   }
@@ -284,25 +297,13 @@ bool TerminalConsole::is_input(Handle handle) {
   if (fd == tty_fd_) {
     return console_input_open_;
   }
-  if (fd != STDIN_FILENO || ::isatty(fd) == 0) {
-    return false;
-  }
-  take_terminal();
-  return is_controlling_terminal(fd);
+  return fd == STDIN_FILENO && stdin_is_terminal_;
 }
 
-bool TerminalConsole::is_screen(Handle handle) {
+bool TerminalConsole::is_screen(Handle handle) const {
   const int fd = descriptor_of(handle);
-  if (fd < 0 || ::isatty(fd) == 0) {
-    return false;
-  }
-  if (fd != STDOUT_FILENO && fd != STDERR_FILENO && fd != tty_fd_) {
-    return false;
-  }
-  if (output_fd_ < 0) {
-    output_fd_ = fd;
-  }
-  return true;
+  return fd == tty_fd_ || (fd == STDOUT_FILENO && stdout_is_terminal_) ||
+         (fd == STDERR_FILENO && stderr_is_terminal_);
 }
 
 bool TerminalConsole::get_console_mode(Handle console, std::uint32_t& mode) {
@@ -323,8 +324,7 @@ bool TerminalConsole::set_console_mode(Handle console, std::uint32_t mode) {
     return false;
   }
   if (fd == STDIN_FILENO || fd == tty_fd_) {
-    take_terminal();
-    if (fd == tty_fd_ || is_controlling_terminal(fd)) {
+    if (fd == tty_fd_ || stdin_is_terminal_) {
       input_mode_ = mode;
       processed_input_ = (mode & kEnableProcessedInput) != 0;
       if (held_) {
@@ -349,12 +349,15 @@ bool TerminalConsole::set_console_ctrl_handler(CtrlHandler handler, bool add) {
 // --- Screen ----------------------------------------------------------------
 
 // Every screen call works on the terminal's current size and a known cursor.
+// The size is asked of the terminal at start-up and again only when a resize
+// was signalled (or a wait ends: see read_console_input).
 bool TerminalConsole::prepare_screen(Handle handle) {
   if (!is_screen(handle)) {
     return false;
   }
-  take_terminal();
-  follow_terminal_size();
+  if (signals::take(signals::kResize) != 0) {
+    follow_terminal_size();
+  }
   settle_cursor_report();
   return true;
 }
@@ -585,8 +588,7 @@ void TerminalConsole::write_out() {
   if (out_.empty()) {
     return;
   }
-  const int fd = output_fd_ >= 0 ? output_fd_ : tty_fd_;
-  if (fd >= 0 && !write_all(fd, out_) && errno == EIO) {
+  if (!write_all(output_fd_, out_) && errno == EIO) {
     terminal_gone();
   }
   out_.clear();
@@ -598,9 +600,6 @@ void TerminalConsole::write_out() {
 // was silent.
 void TerminalConsole::pump_input() {
   act_on_signals();
-  if (tty_fd_ < 0) {
-    return;
-  }
   std::string bytes;
   ReadResult result = ReadResult::bytes;
   for (int reads = 0; reads < 16 && result == ReadResult::bytes; ++reads) {
@@ -653,6 +652,9 @@ bool TerminalConsole::read_console_input(Handle console, InputRecord& record,
     }
     const auto wait = decoder_->wait_left();
     wait_readable(tty_fd_, signals::wake_fd(), wait ? static_cast<int>(*wait) : -1);
+    // A resize whose signal went astray (it came while the handlers were
+    // not yet in place, or was taken by nobody) is seen here at the latest.
+    follow_terminal_size();
   }
 }
 

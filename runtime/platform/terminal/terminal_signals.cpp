@@ -146,18 +146,20 @@ void uninstall() {
   s.installed = false;
 }
 
-unsigned take() {
+unsigned take(unsigned which) {
   HandlerState& s = state();
-  // The pipe is drained only when something arrived: this runs at every
-  // input poll, and an empty read would cost a system call each time. A
-  // signal that lands between the test and the exchange leaves a byte behind,
-  // which only wakes the next wait early.
-  if (s.wake_pipe[0] >= 0 && s.arrived.load() != 0) {
+  // The pipe is drained only when something arrived and nothing else stays
+  // behind: this runs at every input poll and screen call, and an empty read
+  // would cost a system call each time; a bit left behind keeps its wake-up
+  // byte for the next wait. A signal that lands between the test and the
+  // exchange leaves a byte behind, which only wakes the next wait early.
+  const unsigned arrived = s.arrived.load();
+  if (s.wake_pipe[0] >= 0 && arrived != 0 && (arrived & ~which) == 0) {
     char bytes[64];
     while (::read(s.wake_pipe[0], bytes, sizeof bytes) > 0) {
     }
   }
-  return s.arrived.exchange(0);
+  return s.arrived.fetch_and(~which) & which;
 }
 
 int wake_fd() {

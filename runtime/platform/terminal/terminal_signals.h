@@ -29,8 +29,8 @@ void set_terminal_held(bool held);
 // Puts back the handlers that were there before install.
 void uninstall();
 
-// Takes the bits of what arrived since the last call.
-unsigned take();
+// Takes the bits among `which` of what arrived since they were last taken.
+unsigned take(unsigned which = ~0U);
 // A descriptor that becomes readable when a signal arrives, to wait on
 // together with the terminal; -1 before install.
 int wake_fd();
