@@ -18,11 +18,6 @@ END_MARK = "<end>"
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 
-# Set when the programs run under an emulator (the arm64 suite's qemu), which
-# does not deliver Ctrl+C to them as a key: those cases are left out there.
-EMULATED = bool(os.environ.get("E2E_EMULATED"))
-
-
 def program_path(name):
     """The built program `name` in $BUILD_DIR/bin (default build/)."""
     build = os.environ.get("BUILD_DIR", "build")

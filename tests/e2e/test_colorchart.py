@@ -6,7 +6,7 @@ import unittest
 import screens
 from console_model import Console
 from cells import compare, plain_text
-from session import EMULATED, END_MARK, Session, program_path
+from session import END_MARK, Session, program_path
 from tmux import TERM, TERM_WITHOUT_BCE, wait_for_file
 
 SHELL_OUTPUT = ["line one", "line two"]
@@ -121,8 +121,6 @@ class ChartClosingKey(unittest.TestCase):
     def test_any_key_ends_with_exit_code_0(self):
         con = expected_chart(80, 50)
         for key in self.KEYS:
-            if EMULATED and key == "C-c":
-                continue
             with self.subTest(key=key), Session(program_path("colorchart"), 80, 50,
                                                 preface=PREFACE) as s:
                 s.pane.wait_for_screen(con.rows, con.cursor(), what="the chart")

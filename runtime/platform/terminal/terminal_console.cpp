@@ -62,10 +62,11 @@ Handle handle_of(int fd) {
 }
 
 // Whether `fd` is the process's controlling terminal (which /dev/tty reaches
-// without being the same device node).
+// without being the same device node): only that terminal tells its
+// foreground process group. (Asking for its session instead is an ioctl that
+// neither valgrind nor qemu's user-mode emulation carries through.)
 bool is_controlling_terminal(int fd) {
-  const pid_t session = ::tcgetsid(fd);
-  return session != -1 && session == ::getsid(0);
+  return ::tcgetpgrp(fd) != -1;
 }
 
 TerminalConsole& the_console() {
