@@ -9,31 +9,10 @@ dir="${WINDOWS_BUILD_DIR:-build-windows}"
 toolchain=cmake/toolchains/mingw-w64-x86_64.cmake
 
 # What the suite needs, and the Debian package that brings it.
-declare -A needs=(
-  [x86_64-w64-mingw32-g++-posix]=g++-mingw-w64-x86-64-posix
-  [wine]=wine
-  [/usr/lib/wine/wine64]=wine64
-  [/usr/src/googletest/CMakeLists.txt]=googletest
-  [tmux]=tmux
-  [python3]=python3
-  [flock]=util-linux
-)
-present() { [ -e "$1" ] || command -v "$1" >/dev/null 2>&1; }
-missing=()
-for tool in "${!needs[@]}"; do
-  present "$tool" || missing+=("${needs[$tool]}")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null 2>&1; then
-    echo "installing ${missing[*]}"
-    apt-get update -qq >/dev/null &&
-      DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" >/dev/null || { echo "apt-get could not install ${missing[*]}"; exit 1; }
-  else
-    echo "skipped: needs ${missing[*]} (as root this suite installs them itself)"
-    exit 77
-  fi
-fi
+. tests/suite-needs.sh
+needs x86_64-w64-mingw32-g++-posix=g++-mingw-w64-x86-64-posix wine=wine \
+  /usr/lib/wine/wine64=wine64 /usr/src/googletest/CMakeLists.txt=googletest tmux=tmux \
+  python3=python3 flock=util-linux
 
 # The build directory may have been made for the programs alone (make
 # windows, make package): the tests are switched on here in any case.

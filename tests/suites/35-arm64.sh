@@ -9,36 +9,18 @@ dir="${ARM64_BUILD_DIR:-build-arm64}"
 toolchain=cmake/toolchains/aarch64-linux-gnu.cmake
 triplet=aarch64-linux-gnu
 
-# What the suite needs, and the Debian package that brings it.
-declare -A needs=(
-  [$triplet-g++]=g++-$triplet
-  [qemu-aarch64]=qemu-user
-  [/usr/lib/$triplet/libtinfo.so]=libncurses-dev:arm64
-  # Not for the build: it tells dpkg-shlibdeps which package the C++ library
-  # of the arm64 .deb (make package) comes from.
-  [/usr/lib/$triplet/libstdc++.so.6]=libstdc++6:arm64
-  [/usr/src/googletest/CMakeLists.txt]=googletest
-  [tmux]=tmux
-  [python3]=python3
-)
-present() { [ -e "$1" ] || command -v "$1" >/dev/null 2>&1; }
-missing=()
-for tool in "${!needs[@]}"; do
-  present "$tool" || missing+=("${needs[$tool]}")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null 2>&1; then
-    echo "installing ${missing[*]}"
-    # The arm64 libraries come from Debian's multiarch packages.
-    dpkg --print-foreign-architectures | grep -qx arm64 || dpkg --add-architecture arm64
-    apt-get update -qq >/dev/null &&
-      DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" >/dev/null || { echo "apt-get could not install ${missing[*]}"; exit 1; }
-  else
-    echo "skipped: needs ${missing[*]} (as root this suite installs them itself)"
-    exit 77
-  fi
-fi
+# What the suite needs, and the Debian package that brings it. The arm64
+# libraries come from Debian's multiarch packages; libstdc++6:arm64 is not for
+# the build: it tells dpkg-shlibdeps which package the C++ library of the
+# arm64 .deb (make package) comes from.
+before_install() {
+  dpkg --print-foreign-architectures | grep -qx arm64 || dpkg --add-architecture arm64
+}
+. tests/suite-needs.sh
+needs "$triplet-g++=g++-$triplet" qemu-aarch64=qemu-user \
+  "/usr/lib/$triplet/libtinfo.so=libncurses-dev:arm64" \
+  "/usr/lib/$triplet/libstdc++.so.6=libstdc++6:arm64" \
+  /usr/src/googletest/CMakeLists.txt=googletest tmux=tmux python3=python3
 
 # The build directory may have been made for the programs alone (make
 # package): the tests are switched on here in any case.

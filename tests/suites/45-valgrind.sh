@@ -3,15 +3,8 @@
 set -eu
 . "$(dirname "$0")/../need-unit-tests.sh"
 need_unit_tests "$BUILD_DIR"
-if ! command -v valgrind >/dev/null; then
-  if [ "$(id -u)" -eq 0 ]; then
-    apt-get update -qq >/dev/null
-    apt-get install -y -qq valgrind >/dev/null
-  else
-    echo "valgrind is not installed and this is not root: skipped"
-    exit 77
-  fi
-fi
+. "$(dirname "$0")/../suite-needs.sh"
+needs valgrind=valgrind
 # valgrind holds x87 registers in double precision. The number reader computes
 # in integer arithmetic and its tests compare its values field by field, so
 # they run here too; only the check of its constants against the C library's

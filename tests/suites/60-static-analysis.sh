@@ -10,18 +10,8 @@ root=$(pwd)
 sources='runtime viewer chart fuzz'
 jobs="${JOBS:-$(nproc)}"
 
-missing=()
-command -v clang-tidy >/dev/null || missing+=(clang-tidy)
-command -v cppcheck >/dev/null || missing+=(cppcheck)
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" -eq 0 ]; then
-    apt-get update -qq >/dev/null
-    apt-get install -y -qq "${missing[@]}" >/dev/null
-  else
-    echo "${missing[*]} not installed and this is not root: skipped"
-    exit 77
-  fi
-fi
+. tests/suite-needs.sh
+needs clang-tidy=clang-tidy cppcheck=cppcheck
 
 # The compile commands come from a configured build; clang's own, when there
 # is one, so that the fuzz targets are in it too.
