@@ -1,26 +1,33 @@
 #!/usr/bin/env bash
 # The Debian package that `make package` built: its control fields, its
 # contents, its dependencies against what the programs really load, and the
-# programs unpacked from it into a scratch root.
+# programs unpacked from it into a scratch root. DEB_ARCH=arm64 checks the
+# arm64 package of the cross build instead, its programs run under qemu.
 set -u
 cd "$(dirname "$0")/../.." || exit 1
 . tests/package/lib.sh
 
-need dpkg-deb dpkg
-need readelf binutils
-need file file
-need setsid util-linux
-need tmux tmux
+needs dpkg-deb=dpkg readelf=binutils file=file setsid=util-linux tmux=tmux
 
 version=$(project_version)
-arch=$(dpkg --print-architecture)
+arch=${DEB_ARCH:-$(dpkg --print-architecture)}
 mapfile -t programs < <(expected_programs)
+# How a packaged program is started, and where its libraries are found.
+launcher=""
+packages_dir="$BUILD_DIR/packages"
+if [ "$arch" != "$(dpkg --print-architecture)" ]; then
+  [ "$arch" = arm64 ] || skip "no way to run $arch programs here"
+  triplet=aarch64-linux-gnu
+  needs qemu-aarch64=qemu-user
+  launcher="qemu-aarch64 -L /usr/$triplet"
+  packages_dir="${ARM64_BUILD_DIR:-build-arm64}/packages"
+fi
 
 shopt -s nullglob
-debs=("$BUILD_DIR"/packages/*.deb)
+debs=("$packages_dir"/*.deb)
 shopt -u nullglob
 [ "${#debs[@]}" -eq 1 ] || {
-  fail "expected one .deb in $BUILD_DIR/packages, found ${#debs[@]}: ${debs[*]}"
+  fail "expected one .deb in $packages_dir, found ${#debs[@]}: ${debs[*]}"
   finish
 }
 deb=${debs[0]}
@@ -58,8 +65,10 @@ expected=$(printf '%s' "$expected" | sort)
 strangers=$(awk '$2 != "root/root" {print $6 " (" $2 ")"}' <<<"$listing")
 [ -z "$strangers" ] || fail "entries not owned by root: $strangers"
 
-# The package as a Debian system sees it: every dependency can be satisfied.
-if command -v apt-get >/dev/null 2>&1; then
+# The package as a Debian system sees it: every dependency can be satisfied
+# (for a foreign architecture, once dpkg knows that architecture).
+if command -v apt-get >/dev/null 2>&1 && { [ -z "$launcher" ] ||
+  dpkg --print-foreign-architectures | grep -qx "$arch"; }; then
   if ! apt-get install --simulate "$(realpath "$deb")" >"$scratch/apt.log" 2>&1; then
     fail "apt-get cannot satisfy the package's dependencies:"$'\n'"$(tail -5 "$scratch/apt.log")"
   fi
@@ -78,6 +87,24 @@ owner_of() {
   return 1
 }
 
+# The libraries BINARY loads, as ldd prints them ("name => path"); for a
+# foreign architecture, the libraries it names, found in their multiarch
+# folders.
+loaded_libraries() {
+  if [ -z "$launcher" ]; then
+    ldd "$1" 2>&1
+    return
+  fi
+  local name path
+  for name in $(readelf -d "$1" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
+    path="not found"
+    for folder in "/usr/lib/$triplet" "/lib/$triplet"; do
+      [ -e "$folder/$name" ] && path=$folder/$name && break
+    done
+    echo "$name => $path"
+  done
+}
+
 # drive BINARY STEP...: runs BINARY on an 80x25 terminal of a private tmux
 # server; each STEP is "text=>keys": wait until the text is on the screen,
 # then send the keys (tmux key names). Prints the exit status, or what went
@@ -87,7 +114,7 @@ drive() {
   shift
   rm -f "$scratch/status"
   tmux -L "$socket" -f /dev/null new-session -d -x 80 -y 25 \
-    "env LC_ALL=C.UTF-8 TERM=screen '$binary'; echo \$? >'$scratch/status'; sleep 60"
+    "env LC_ALL=C.UTF-8 TERM=screen $launcher '$binary'; echo \$? >'$scratch/status'; sleep 60"
   for step in "$@"; do
     text=${step%%=>*}
     keys=${step#*=>}
@@ -130,16 +157,23 @@ for program in "${programs[@]}"; do
     continue
   fi
   gzip -t "$page" 2>/dev/null || fail "$program: no valid compressed manual page"
-  case "$(file -b "$binary")" in
+  description=$(file -b "$binary")
+  case "$description" in
     *", stripped"*) ;;
     *) fail "$program: the packaged binary is not stripped" ;;
   esac
+  case "$arch" in
+    amd64) machine="x86-64" ;;
+    arm64) machine="ARM aarch64" ;;
+    *) machine="" ;;
+  esac
+  [[ "$description" == *"$machine"* ]] || fail "$program: not an $arch program: $description"
   if readelf -d "$binary" | grep -Eq '\((RPATH|RUNPATH)\)'; then
     fail "$program: the packaged binary carries a library search path"
   fi
 
   # Each library the program loads comes from a package that it depends on.
-  libraries=$(ldd "$binary" 2>&1)
+  libraries=$(loaded_libraries "$binary")
   if grep -q 'not found' <<<"$libraries"; then
     fail "$program: libraries not found:"$'\n'"$libraries"
   fi
@@ -157,7 +191,7 @@ for program in "${programs[@]}"; do
 
   # Started without a terminal the program draws nothing: it says so in one
   # line on standard error and ends with 255.
-  setsid -w "$binary" </dev/null >"$scratch/out" 2>"$scratch/err"
+  setsid -w $launcher "$binary" </dev/null >"$scratch/out" 2>"$scratch/err"
   status=$?
   lines=$(wc -l <"$scratch/err")
   if [ "$status" -ne 255 ] || [ "$lines" -ne 1 ] || [ -s "$scratch/out" ]; then

@@ -6,9 +6,7 @@ set -u
 cd "$(dirname "$0")/../.." || exit 1
 . tests/package/lib.sh
 
-need groff groff-base
-need man man-db
-need lexgrog man-db
+needs groff=groff-base man=man-db lexgrog=man-db
 
 version=$(project_version)
 sections=(NAME SYNOPSIS DESCRIPTION KEYS "EXIT STATUS" "INPUT AND OUTPUT" "TERMINAL REQUIREMENTS")

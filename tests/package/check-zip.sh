@@ -9,8 +9,7 @@ cd "$(dirname "$0")/../.." || exit 1
 
 command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 ||
   skip "no mingw-w64 cross compiler, so no Windows zip to check"
-need unzip unzip
-need x86_64-w64-mingw32-objdump binutils-mingw-w64-x86-64
+needs unzip=unzip x86_64-w64-mingw32-objdump=binutils-mingw-w64-x86-64
 
 version=$(project_version)
 folder="colorconsole-$version-win64"

@@ -30,21 +30,8 @@ skip() {
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/colorconsole-package.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 
-apt_updated=""
-# need COMMAND DEBIAN-PACKAGE: makes sure COMMAND is there, or skips.
-need() {
-  command -v "$1" >/dev/null 2>&1 && return 0
-  if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null 2>&1; then
-    if [ -z "$apt_updated" ]; then
-      apt-get update -qq >/dev/null 2>&1
-      apt_updated=yes
-    fi
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$2" >/dev/null 2>&1
-    command -v "$1" >/dev/null 2>&1 && return 0
-    skip "$1 is missing and installing the Debian package $2 failed"
-  fi
-  skip "$1 is missing (Debian package $2; run as root to have it installed)"
-}
+# needs THING=PACKAGE...: the tools a check needs, installed as root.
+. tests/suite-needs.sh
 
 # The programs this source tree builds: a program's folder holds its logic
 # in .cpp files besides main.cpp once it is written.

@@ -24,10 +24,11 @@ run_check check-manpages
 
 # make package builds the Windows zip only when the cross compiler is there;
 # get it first where we may (root), so the zip is built and checked too.
-(. tests/package/lib.sh && need x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix) >/dev/null
+(. tests/suite-needs.sh && needs x86_64-w64-mingw32-g++-posix=g++-mingw-w64-x86-64-posix) >/dev/null
 
 # Packages from earlier runs must not pass for this one's.
-rm -f "$BUILD_DIR"/packages/*.deb "$WINDOWS_BUILD_DIR"/packages/*.zip
+rm -f "$BUILD_DIR"/packages/*.deb "$WINDOWS_BUILD_DIR"/packages/*.zip \
+  "${ARM64_BUILD_DIR:-build-arm64}"/packages/*.deb
 echo "--- make package"
 log=$(mktemp)
 if make --no-print-directory package BUILD_DIR="$BUILD_DIR" WINDOWS_BUILD_DIR="$WINDOWS_BUILD_DIR" >"$log" 2>&1; then
@@ -39,6 +40,15 @@ fi
 rm -f "$log"
 
 run_check check-deb
+if command -v aarch64-linux-gnu-g++ >/dev/null; then
+  echo "--- check-deb (arm64)"
+  DEB_ARCH=arm64 bash tests/package/check-deb.sh
+  case $? in
+    0) ;;
+    77) skipped+=("check-deb (arm64)") ;;
+    *) failed+=("check-deb (arm64)") ;;
+  esac
+fi
 run_check check-zip
 
 [ "${#skipped[@]}" -gt 0 ] && echo "package checks skipped: ${skipped[*]}"
