@@ -69,7 +69,8 @@ protected:
   // Every cell the program wrote shows on the screen in its colours; the
   // terminal's cursor is the console's.
   void expect_screen_shows_cells() {
-    ASSERT_TRUE(screen_->unknown_sequences().empty()) << screen_->unknown_sequences().front();
+    ASSERT_TRUE(screen_->problems().empty()) << screen_->problems().front();
+    ASSERT_FALSE(screen_->partial());
     for (int y = 0; y < rows_; ++y) {
       for (int x = 0; x < columns_; ++x) {
         const Cell& want = cell(x, y);
