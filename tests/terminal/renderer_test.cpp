@@ -87,6 +87,7 @@ protected:
     }
     EXPECT_EQ(screen_->cursor_x(), cursor_.x);
     EXPECT_EQ(screen_->cursor_y(), cursor_.y);
+    EXPECT_FALSE(screen_->wrap_pending()) << "the next character goes where the cursor shows";
     EXPECT_EQ(screen_->cursor_visible(), cursor_visible_);
   }
 
