@@ -52,7 +52,7 @@ public:
   // Rows that scrolled off the top, oldest first.
   [[nodiscard]] const std::vector<std::string>& scrollback() const { return scrollback_; }
   [[nodiscard]] const std::vector<std::string>& problems() const { return problems_; }
-  // Bytes of a sequence or character the last feed cut off.
+  // Whether the last feed ended inside a sequence or character.
   [[nodiscard]] bool partial() const { return !partial_.empty(); }
 
 private:
