@@ -7,13 +7,14 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
-#include "fuzz/vt_screen.h"
 #include "runtime/platform/terminal/renderer.h"
+#include "tests/terminal/screen_model.h"
 
 namespace {
 
@@ -21,6 +22,12 @@ using platform::terminal::Cell;
 using platform::terminal::OutputEncoder;
 using platform::terminal::Renderer;
 using platform::terminal::RendererOptions;
+using terminal_test::ScreenCell;
+using terminal_test::ScreenModel;
+
+// What the terminal shows before the renderer writes: the shell's cells,
+// nothing the renderer sends.
+constexpr ScreenCell kShells{U'\u2591', -2, -2};
 
 // Characters that exercise the glyph rules: blanks, U+0000, controls, DEL,
 // Latin-1, C1, a wide ideograph, a combining mark, a lone surrogate, U+FFFD.
@@ -41,7 +48,9 @@ public:
       : columns_(columns), rows_(rows), options_(options),
         encoder_(utf8 ? std::make_unique<OutputEncoder>()
                       : std::make_unique<OutputEncoder>("ISO-8859-1")),
-        renderer_(options, *encoder_), screen_(columns, rows, !options.last_column_safe, utf8),
+        renderer_(options, *encoder_),
+        screen_(columns, rows,
+                {.wraps_at_once = !options.last_column_safe, .utf8 = utf8, .initial = kShells}),
         cells_(static_cast<std::size_t>(columns) * rows) {
     renderer_.reset(
         platform::Coord{static_cast<std::int16_t>(columns), static_cast<std::int16_t>(rows)});
@@ -73,7 +82,7 @@ public:
   }
 
   void render(int first_row, int end_row) {
-    const std::vector<fuzz::VtCell> before = snapshot();
+    const std::vector<ScreenCell> before = snapshot();
     std::string out;
     renderer_.render_rows(cells_, first_row, end_row, out);
     apply(out);
@@ -94,9 +103,9 @@ public:
     const auto fill = input.ConsumeIntegral<std::uint8_t>();
     std::string out;
     renderer_.scroll_up(rows, fill, out);
-    const int before = screen_.scrolled_rows();
+    const std::size_t before = screen_.scrollback().size();
     apply(out);
-    FUZZ_CHECK(screen_.scrolled_rows() - before == std::max(rows, 0));
+    FUZZ_CHECK(screen_.scrollback().size() - before == static_cast<std::size_t>(std::max(rows, 0)));
     // The console's own cells move the same way; new rows are blanks.
     const std::size_t shifted =
         std::min(cells_.size(), static_cast<std::size_t>(std::max(rows, 0)) * columns_);
@@ -126,31 +135,35 @@ public:
   [[nodiscard]] int rows() const { return rows_; }
 
 private:
-  std::vector<fuzz::VtCell> snapshot() const {
-    std::vector<fuzz::VtCell> cells;
+  std::vector<ScreenCell> snapshot() const {
+    std::vector<ScreenCell> cells;
     for (int y = 0; y < rows_; ++y) {
       for (int x = 0; x < columns_; ++x) {
-        cells.push_back(screen_.cell(x, y));
+        cells.push_back(screen_.at(x, y));
       }
     }
     return cells;
   }
 
+  // The output is a whole number of sequences the terminal model takes
+  // without a problem, and no bell.
   void apply(const std::string& out) {
-    std::string error;
-    if (!screen_.apply(out, error)) {
-      std::fprintf(stderr, "terminal model refused the output: %s\n", error.c_str());
-      FUZZ_CHECK(false);
+    screen_.feed(out);
+    for (const std::string& problem : screen_.problems()) {
+      std::fprintf(stderr, "terminal model: %s\n", problem.c_str());
     }
+    FUZZ_CHECK(screen_.problems().empty());
+    FUZZ_CHECK(!screen_.partial());
+    FUZZ_CHECK(screen_.bells() == 0);
   }
 
-  void check_cell(int x, int y, bool rendered, const fuzz::VtCell& before) const {
+  void check_cell(int x, int y, bool rendered, const ScreenCell& before) const {
     const Cell& want = cells_[static_cast<std::size_t>(y) * columns_ + x];
-    const fuzz::VtCell& shown = screen_.cell(x, y);
+    const ScreenCell& shown = screen_.at(x, y);
     const bool skipped = !options_.last_column_safe && x == columns_ - 1 && y == rows_ - 1;
     if (!want.known) {
       // Never written by the program: left as the terminal showed it.
-      FUZZ_CHECK(shown.code_point == before.code_point && shown.background == before.background);
+      FUZZ_CHECK(shown.character == before.character && shown.background == before.background);
       return;
     }
     if (!rendered || skipped) {
@@ -160,13 +173,13 @@ private:
     const int background = ansi_colour((want.attributes >> 4) & 0x0F);
     FUZZ_CHECK(shown.background == background);
     if (want.character == u' ' || want.character == u'\0') {
-      FUZZ_CHECK(shown.code_point == U' ');
+      FUZZ_CHECK(shown.character == U' ');
       return;
     }
     const char32_t glyph = platform::terminal::display_code_point(want.character);
     FUZZ_CHECK(glyph >= 0x20 && (glyph < 0x7F || glyph >= 0xA0));
     FUZZ_CHECK(glyph < 0xD800 || glyph > 0xDFFF);
-    FUZZ_CHECK(shown.code_point == shown_as(glyph));
+    FUZZ_CHECK(shown.character == shown_as(glyph));
     FUZZ_CHECK(shown.foreground == foreground);
   }
 
@@ -187,7 +200,7 @@ private:
   RendererOptions options_;
   std::unique_ptr<OutputEncoder> encoder_;
   Renderer renderer_;
-  fuzz::VtScreen screen_;
+  ScreenModel screen_;
   std::vector<Cell> cells_;
 };
 

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Static analysis: clang-tidy with the repository's .clang-tidy, and cppcheck,
-# over the runtime, both programs and the fuzz targets. Any warning fails the
-# suite. The unit tests are left out: GoogleTest's macros set off checks that
-# say nothing about the tests' own code, and the tests already run under the
-# compiler's warnings, the sanitizers and valgrind.
+# over the runtime, both programs, the fuzz targets and the terminal screen
+# model they share with the unit tests. Any warning fails the suite. The unit
+# tests are left out: GoogleTest's macros set off checks that say nothing
+# about the tests' own code, and the tests already run under the compiler's
+# warnings, the sanitizers and valgrind.
 set -u
 dir="${BUILD_DIR}-tidy"
 root=$(pwd)
-sources='runtime viewer chart fuzz'
+sources='runtime viewer chart fuzz tests/terminal/screen_model.cpp'
 jobs="${JOBS:-$(nproc)}"
 
 . tests/suite-needs.sh
@@ -28,7 +29,7 @@ mkdir -p "$report/tidy"
 status=0
 
 echo "--- clang-tidy"
-pattern="^$root/($(echo "$sources" | tr ' ' '|'))/"
+pattern="^$root/($(echo "$sources" | tr ' ' '|'))(/|$)"
 python3 - "$dir/compile_commands.json" "$pattern" >"$report/files" <<'PY'
 import json, re, sys
 pattern = re.compile(sys.argv[2])

@@ -69,7 +69,8 @@ protected:
   // Every cell the program wrote shows on the screen in its colours; the
   // terminal's cursor is the console's.
   void expect_screen_shows_cells() {
-    ASSERT_TRUE(screen_->unknown_sequences().empty()) << screen_->unknown_sequences().front();
+    ASSERT_TRUE(screen_->problems().empty()) << screen_->problems().front();
+    ASSERT_FALSE(screen_->partial());
     for (int y = 0; y < rows_; ++y) {
       for (int x = 0; x < columns_; ++x) {
         const Cell& want = cell(x, y);
@@ -86,6 +87,7 @@ protected:
     }
     EXPECT_EQ(screen_->cursor_x(), cursor_.x);
     EXPECT_EQ(screen_->cursor_y(), cursor_.y);
+    EXPECT_FALSE(screen_->wrap_pending()) << "the next character goes where the cursor shows";
     EXPECT_EQ(screen_->cursor_visible(), cursor_visible_);
   }
 
