@@ -28,6 +28,11 @@ struct ScreenCell {
   friend bool operator==(const ScreenCell&, const ScreenCell&) = default;
 };
 
+// A written cell that shows nothing but its background.
+[[nodiscard]] inline bool is_blank(const ScreenCell& cell) {
+  return cell.known && (cell.character == u' ' || cell.character == 0);
+}
+
 [[nodiscard]] inline bool is_empty(const SmallRect& rect) {
   return rect.left > rect.right || rect.top > rect.bottom;
 }

@@ -56,10 +56,6 @@ int background_code(int attributes) {
   return ((colour & 8) != 0 ? 100 : 40) + ansi_colour(colour);
 }
 
-bool is_blank(const Cell& cell) {
-  return cell.known && (cell.character == u' ' || cell.character == 0);
-}
-
 char16_t shown_unit(char16_t character) {
   return character == 0 ? u' ' : character;
 }
