@@ -147,6 +147,7 @@ private:
   [[nodiscard]] bool is_input(Handle handle);
   [[nodiscard]] bool is_screen(Handle handle) const;
   bool prepare_screen(Handle handle);
+  [[nodiscard]] std::optional<Coord> reported_size() const;
   void follow_terminal_size();
   void settle_cursor_report();
   void pump_input();

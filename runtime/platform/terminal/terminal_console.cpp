@@ -133,7 +133,12 @@ void TerminalConsole::open_terminal() {
   decoder_.emplace(build_key_table(capabilities.keys), charset);
 
   signals::install(fd, fd, modes_.original(), Renderer::kResetSequence);
-  follow_terminal_size();
+  // A terminal that tells no size is taken to be 80 x 24.
+  const Coord size = reported_size().value_or(Coord{80, 24});
+  model_.emplace(size);
+  model_->set_cursor(Coord{0, static_cast<std::int16_t>(size.y - 1)});
+  renderer_ = std::make_unique<Renderer>(renderer_options_, *encoder_);
+  renderer_->reset(size);
   modes_.enter(processed_input_);
   held_ = true;
   signals::set_terminal_held(true);
@@ -363,27 +368,23 @@ bool TerminalConsole::prepare_screen(Handle handle) {
   return true;
 }
 
-void TerminalConsole::follow_terminal_size() {
+// The terminal's size as it reports it, within the sides we believe.
+std::optional<Coord> TerminalConsole::reported_size() const {
   int columns = 0;
   int rows = 0;
   if (!terminal_size(output_fd_, columns, rows) && !terminal_size(tty_fd_, columns, rows)) {
-    if (model_) {
-      return;
-    }
-    columns = 80;
-    rows = 24;
+    return std::nullopt;
   }
-  const Coord size{static_cast<std::int16_t>(std::min(columns, kLargestSide)),
-                   static_cast<std::int16_t>(std::min(rows, kLargestSide))};
-  if (!model_) {
-    model_.emplace(size);
-    model_->set_cursor(Coord{0, static_cast<std::int16_t>(size.y - 1)});
-    renderer_ = std::make_unique<Renderer>(renderer_options_, *encoder_);
-    renderer_->reset(size);
-  } else if (size.x != model_->window_size().x || size.y != model_->window_size().y) {
+  return Coord{static_cast<std::int16_t>(std::min(columns, kLargestSide)),
+               static_cast<std::int16_t>(std::min(rows, kLargestSide))};
+}
+
+void TerminalConsole::follow_terminal_size() {
+  const std::optional<Coord> size = reported_size();
+  if (size && (size->x != model_->window_size().x || size->y != model_->window_size().y)) {
     // The terminal may have reflowed or scrolled what it showed: the window
     // is repainted whole at its new size.
-    model_->resize_window(size);
+    model_->resize_window(*size);
     repaint_pending_ = true;
   }
 }
@@ -569,12 +570,12 @@ bool TerminalConsole::set_console_cursor_info(Handle console, const CursorInfo& 
 // Draws what changed in the window and writes everything collected with
 // one write.
 void TerminalConsole::flush() {
-  if (model_ && renderer_ && repaint_pending_) {
+  if (repaint_pending_) {
     renderer_->repaint_from_blank(model_->window_size(), out_);
     repaint_pending_ = false;
     model_->mark_changed();
   }
-  if (model_ && renderer_ && model_->changed()) {
+  if (model_->changed()) {
     renderer_->render(model_->window_cells(), out_);
     const Coord cursor = model_->cursor();
     renderer_->place_cursor(
