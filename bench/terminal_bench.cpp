@@ -98,27 +98,25 @@ long long sum_over_tasks(pid_t pid, const std::string& file, const std::string& 
   return total;
 }
 
-// The resident set in kB.
-long long resident_kb(pid_t pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+// The number after `key` in /proc/<pid>/<file>, -1 when it is not there.
+long long process_field(pid_t pid, const std::string& file, const std::string& key) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/" + file);
   std::string line;
   while (std::getline(in, line)) {
-    if (line.rfind("VmRSS:", 0) == 0) {
-      return std::atoll(line.c_str() + 6);
+    if (line.rfind(key, 0) == 0) {
+      return std::atoll(line.c_str() + key.size());
     }
   }
   return -1;
 }
 
+// The resident set in kB.
+long long resident_kb(pid_t pid) {
+  return process_field(pid, "status", "VmRSS:");
+}
+
 long long write_calls(pid_t pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/io");
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.rfind("syscw:", 0) == 0) {
-      return std::atoll(line.c_str() + 6);
-    }
-  }
-  return -1;
+  return process_field(pid, "io", "syscw:");
 }
 
 // A program running on the slave side of a pseudo-terminal.
