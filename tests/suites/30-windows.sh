@@ -14,14 +14,8 @@ needs x86_64-w64-mingw32-g++-posix=g++-mingw-w64-x86-64-posix wine=wine \
   /usr/lib/wine/wine64=wine64 /usr/src/googletest/CMakeLists.txt=googletest tmux=tmux \
   python3=python3 flock=util-linux
 
-# The build directory may have been made for the programs alone (make
-# windows, make package): the tests are switched on here in any case.
-generator=()
-[ -f "$dir/CMakeCache.txt" ] ||
-  generator=(-G "$(command -v ninja >/dev/null && echo Ninja || echo "Unix Makefiles")")
-cmake -S . -B "$dir" "${generator[@]}" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-  -DCOLORCONSOLE_TESTS=ON >/dev/null || exit 1
-cmake --build "$dir" || exit 1
+. tests/cross-build.sh
+cross_build "$dir" "$toolchain" || exit 1
 
 # Every program must stand alone: no DLL beyond the system's own.
 status=0

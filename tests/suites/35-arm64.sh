@@ -22,14 +22,8 @@ needs "$triplet-g++=g++-$triplet" qemu-aarch64=qemu-user \
   "/usr/lib/$triplet/libstdc++.so.6=libstdc++6:arm64" \
   /usr/src/googletest/CMakeLists.txt=googletest tmux=tmux python3=python3
 
-# The build directory may have been made for the programs alone (make
-# package): the tests are switched on here in any case.
-generator=()
-[ -f "$dir/CMakeCache.txt" ] ||
-  generator=(-G "$(command -v ninja >/dev/null && echo Ninja || echo "Unix Makefiles")")
-cmake -S . -B "$dir" "${generator[@]}" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-  -DCOLORCONSOLE_TESTS=ON >/dev/null || exit 1
-cmake --build "$dir" || exit 1
+. tests/cross-build.sh
+cross_build "$dir" "$toolchain" || exit 1
 
 status=0
 for program in "$dir"/bin/colorviewer "$dir"/bin/colorchart; do
