@@ -171,6 +171,21 @@ const std::vector<Case>& cases() {
       {"device attributes reply swallowed", "\x1b[?62;22cq", {{u'q', 0x10, 'Q', 0}}},
       {"unknown SS3 swallowed", "\x1bOzq", {{u'q', 0x10, 'Q', 0}}},
       {"late cursor report swallowed", "\x1b[24;80Rq", {{u'q', 0x10, 'Q', 0}}},
+      {"colour reply ended by BEL swallowed",
+       "\x1b]11;rgb:0000/0000/0000\aq",
+       {{u'q', 0x10, 'Q', 0}}},
+      {"colour reply ended by ST swallowed",
+       "\x1b]10;rgb:ffff/ffff/ffff\x1b\\q",
+       {{u'q', 0x10, 'Q', 0}}},
+      {"DCS reply swallowed", "\x1bP1$r0m\x1b\\q", {{u'q', 0x10, 'Q', 0}}},
+      {"APC swallowed", "\x1b_Gi=1;OK\x1b\\q", {{u'q', 0x10, 'Q', 0}}},
+      {"PM swallowed", "\x1b^note\x1b\\q", {{u'q', 0x10, 'Q', 0}}},
+      {"string cut short by a key sequence", "\x1b]11;rgb\x1b[A", {{0, 0x48, 0x26, kEnhanced}}},
+      {"string cancelled by CAN", "\x1b]11;rgb\x18q", {{u'q', 0x10, 'Q', 0}}},
+      {"alt close bracket after silence", "\x1b]", {{u']', 0x1B, 0xDD, kAlt}}},
+      {"over-long CSI swallowed whole",
+       "\x1b[" + std::string(300, '1') + "~q",
+       {{u'q', 0x10, 'Q', 0}}},
       {"keys in a row",
        "ab\r",
        {{u'a', 0x1E, 'A', 0}, {u'b', 0x30, 'B', 0}, {u'\r', 0x1C, 0x0D, 0}}},
@@ -303,20 +318,20 @@ TEST(KeyDecoder, LongRunOfEscapesIsOneEscPerByte) {
   EXPECT_EQ(decoder.record_count(), 200000U);
 }
 
-// A runaway sequence is cut off at a bound, the same way however it arrives,
-// and the decoder does not wait on it.
-TEST(KeyDecoder, EndlessSequenceIsCutOffAlike) {
-  const std::string input = "\x1b[" + std::string(300, '1');
-  KeyDecoder whole = make_decoder();
-  whole.feed(input);
-  EXPECT_EQ(whole.wait_left(), std::nullopt);
-  KeyDecoder bytewise = make_decoder();
-  for (const char c : input) {
-    bytewise.feed(std::string_view(&c, 1));
+// A string that never ends is swallowed until the input falls silent, and
+// no byte of it is kept meanwhile.
+TEST(KeyDecoder, UnendedStringEndsWithTheSilence) {
+  KeyDecoder decoder = make_decoder();
+  decoder.feed("\x1b]11;");
+  for (int i = 0; i < 1000; ++i) {
+    decoder.feed(std::string(1000, 'x'));
   }
-  const std::vector<Key> keys = take_keys(whole);
-  EXPECT_EQ(take_keys(bytewise), keys);
-  EXPECT_LT(keys.size(), 300U);
+  EXPECT_FALSE(decoder.has_record());
+  EXPECT_EQ(decoder.wait_left(), KeyDecoder::kStringTimeoutMs);
+  decoder.elapse(KeyDecoder::kStringTimeoutMs);
+  EXPECT_EQ(decoder.wait_left(), std::nullopt);
+  decoder.feed("q");
+  EXPECT_EQ(take_keys(decoder), (std::vector<Key>{{u'q', 0x10, 'Q', 0}}));
 }
 
 TEST(KeyDecoder, EightBitCharsetMapsBytesThroughItsTable) {

@@ -10,6 +10,9 @@ namespace platform::terminal {
 namespace {
 
 constexpr char kEsc = '\x1b';
+constexpr char kBell = '\x07';
+constexpr char kCancel = '\x18';
+constexpr char kSubstitute = '\x1a';
 constexpr char16_t kReplacement = 0xFFFD;
 constexpr std::size_t kLongestSequence = 256;
 
@@ -20,7 +23,7 @@ unsigned char byte_at(std::string_view input, std::size_t i) {
 // The extent of a control sequence introduced by ESC [: parameter bytes,
 // intermediate bytes, one final byte.
 struct CsiScan {
-  enum class Kind : std::uint8_t { complete, incomplete, malformed };
+  enum class Kind : std::uint8_t { complete, incomplete, malformed, overlong };
   Kind kind = Kind::incomplete;
   std::size_t length = 0; // complete: whole sequence; malformed: up to the bad byte
 };
@@ -35,8 +38,8 @@ CsiScan scan_csi(std::string_view input) {
     ++i;
   }
   if (i >= kLongestSequence) {
-    // No terminal sends this much: drop it rather than keep waiting.
-    return {CsiScan::Kind::malformed, i};
+    // No key is this long: the rest is swallowed as it comes, not kept.
+    return {CsiScan::Kind::overlong, i};
   }
   if (i == input.size()) {
     return {CsiScan::Kind::incomplete, i};
@@ -45,6 +48,24 @@ CsiScan scan_csi(std::string_view input) {
     return {CsiScan::Kind::complete, i + 1};
   }
   return {CsiScan::Kind::malformed, i};
+}
+
+// Whether `input` may still grow into a cursor position report.
+bool could_become_cursor_report(std::string_view input) {
+  if (input.empty() || input[0] != kEsc) {
+    return false;
+  }
+  if (input.size() > 1 && input[1] != '[') {
+    return false;
+  }
+  return std::all_of(input.begin() + std::min<std::ptrdiff_t>(2, std::ssize(input)), input.end(),
+                     [](char c) { return (c >= '0' && c <= '9') || c == ';' || c == '?'; });
+}
+
+// The second byte of the strings a terminal sends after ESC: OSC, DCS, APC,
+// PM and SOS. Each runs to a BEL or ST.
+bool introduces_string(char second) {
+  return second == ']' || second == 'P' || second == '_' || second == '^' || second == 'X';
 }
 
 // A cursor position report, CSI row ; column R (also in its CSI ? form).
@@ -104,18 +125,21 @@ void KeyDecoder::feed(std::string_view bytes) {
 }
 
 void KeyDecoder::elapse(std::uint32_t milliseconds) {
-  if (pending_.empty()) {
+  if (pending_.empty() && skipping_ == Skipping::nothing) {
     return;
   }
   silent_ms_ += milliseconds;
   if (silent_ms_ >= timeout()) {
     silent_ms_ = 0;
+    // A string that never ended ends with the silence; what it left
+    // pending is decoded as it stands.
+    skipping_ = Skipping::nothing;
     decode(true);
   }
 }
 
 std::optional<std::uint32_t> KeyDecoder::wait_left() const {
-  if (pending_.empty()) {
+  if (pending_.empty() && skipping_ == Skipping::nothing) {
     return std::nullopt;
   }
   const std::uint32_t limit = timeout();
@@ -127,7 +151,11 @@ std::optional<Coord> KeyDecoder::take_cursor_report() {
 }
 
 std::uint32_t KeyDecoder::timeout() const {
-  return outstanding_reports_ > 0 && !reports_late_ ? kReportTimeoutMs : kEscapeTimeoutMs;
+  if (skipping_ != Skipping::nothing) {
+    return kStringTimeoutMs;
+  }
+  return awaiting_report() && could_become_cursor_report(pending_) ? kReportTimeoutMs
+                                                                   : kEscapeTimeoutMs;
 }
 
 // Decodes as much of the pending input as forms whole keys. With `expired`,
@@ -136,6 +164,13 @@ std::uint32_t KeyDecoder::timeout() const {
 void KeyDecoder::decode(bool expired) {
   std::size_t start = 0;
   while (start < pending_.size()) {
+    if (skipping_ != Skipping::nothing) {
+      start += skip(std::string_view(pending_).substr(start));
+      if (skipping_ != Skipping::nothing) {
+        break;
+      }
+      continue;
+    }
     const Decoded decoded = decode_key(std::string_view(pending_).substr(start), expired);
     if (decoded.kind == Decoded::Kind::need_more) {
       break;
@@ -159,11 +194,51 @@ void KeyDecoder::decode(bool expired) {
       --outstanding_reports_;
       report_ = decoded.report;
       break;
+    case Decoded::Kind::string_begins:
+      skipping_ = Skipping::string;
+      break;
+    case Decoded::Kind::sequence_overlong:
+      skipping_ = Skipping::control_sequence;
+      break;
     default:
       break;
     }
   }
   pending_.erase(0, start);
+}
+
+// Takes the bytes of what is being swallowed, up to its end, and gives how
+// many it took. A string ends at BEL, at ST (ESC \\), or at CAN or SUB,
+// which cancel it; an ESC that starts anything else ends it and is decoded
+// itself. A control sequence ends at its final byte, or at a byte that has no
+// place in it.
+std::size_t KeyDecoder::skip(std::string_view input) {
+  std::size_t i = 0;
+  while (i < input.size()) {
+    const char byte = input[i];
+    if (skipping_ == Skipping::control_sequence) {
+      const auto value = static_cast<unsigned char>(byte);
+      if (value >= 0x20 && value <= 0x3F) {
+        ++i;
+        continue;
+      }
+      skipping_ = Skipping::nothing;
+      return value >= 0x40 && value <= 0x7E ? i + 1 : i;
+    }
+    if (byte == kBell || byte == kCancel || byte == kSubstitute) {
+      skipping_ = Skipping::nothing;
+      return i + 1;
+    }
+    if (byte == kEsc) {
+      if (i + 1 == input.size()) {
+        return i; // ST or not: the next byte tells
+      }
+      skipping_ = Skipping::nothing;
+      return input[i + 1] == '\\' ? i + 2 : i;
+    }
+    ++i;
+  }
+  return i;
 }
 
 void KeyDecoder::emit(const KeyEvent& key_down) {
@@ -197,6 +272,15 @@ KeyDecoder::Decoded KeyDecoder::decode_escape(std::string_view input, bool expir
     return {};
   }
   const char second = input[1];
+  if (introduces_string(second)) {
+    // Alone, after a silence, these two bytes are Alt with a key.
+    if (input.size() == 2) {
+      return expired ? decode_alt(input, expired) : Decoded{};
+    }
+    Decoded decoded = Decoded::make_swallowed(2);
+    decoded.kind = Decoded::Kind::string_begins;
+    return decoded;
+  }
   const CsiScan csi = second == '[' ? scan_csi(input) : CsiScan{};
   if (second == '[' && csi.kind == CsiScan::Kind::complete && outstanding_reports_ > 0) {
     if (const auto position = parse_cursor_report(input.substr(0, csi.length))) {
@@ -220,6 +304,11 @@ KeyDecoder::Decoded KeyDecoder::decode_escape(std::string_view input, bool expir
     case CsiScan::Kind::complete:
     case CsiScan::Kind::malformed:
       return Decoded::make_swallowed(csi.length);
+    case CsiScan::Kind::overlong: {
+      Decoded decoded = Decoded::make_swallowed(csi.length);
+      decoded.kind = Decoded::Kind::sequence_overlong;
+      return decoded;
+    }
     case CsiScan::Kind::incomplete:
       return expired ? decode_alt(input, expired) : Decoded{};
     }

@@ -32,6 +32,10 @@ public:
   static constexpr std::uint32_t kEscapeTimeoutMs = 30;
   // While a cursor position report is awaited, slow links may split it.
   static constexpr std::uint32_t kReportTimeoutMs = 500;
+  // A string the terminal sends (OSC, DCS, APC, PM) or an over-long control
+  // sequence is swallowed up to its end, or until the input falls silent
+  // this long.
+  static constexpr std::uint32_t kStringTimeoutMs = 500;
 
   KeyDecoder(KeyTable table, const InputCharset& charset);
 
@@ -47,9 +51,11 @@ public:
   // A cursor position request was sent: its report is swallowed, not decoded
   // as a key.
   void expect_cursor_report() { ++outstanding_reports_; }
-  // The awaited report is late: stop stretching the Esc timeout for it (a
-  // late report is still swallowed).
+  // The awaited report is too late to be waited for: stop stretching the
+  // Esc timeout for it (a later report is still swallowed).
   void stop_waiting_for_reports() { reports_late_ = true; }
+  // Whether a requested report has neither come nor been given up on.
+  [[nodiscard]] bool awaiting_report() const { return outstanding_reports_ > 0 && !reports_late_; }
   // The last cursor position reported (0-based), taken once.
   std::optional<Coord> take_cursor_report();
 
@@ -60,7 +66,14 @@ public:
 
 private:
   struct Decoded {
-    enum class Kind : std::uint8_t { need_more, key, swallowed, cursor_report };
+    enum class Kind : std::uint8_t {
+      need_more,
+      key,
+      swallowed,
+      cursor_report,
+      string_begins,    // swallowed, and the bytes up to the string's end too
+      sequence_overlong // swallowed, and the rest of the control sequence too
+    };
     Kind kind = Kind::need_more;
     std::size_t length = 0;
     KeyEvent key;
@@ -82,7 +95,11 @@ private:
     }
   };
 
+  // What is being swallowed beyond the pending bytes.
+  enum class Skipping : std::uint8_t { nothing, string, control_sequence };
+
   void decode(bool expired);
+  std::size_t skip(std::string_view input);
   [[nodiscard]] Decoded decode_key(std::string_view input, bool expired) const;
   [[nodiscard]] Decoded decode_escape(std::string_view input, bool expired) const;
   [[nodiscard]] Decoded decode_alt(std::string_view input, bool expired) const;
@@ -96,6 +113,7 @@ private:
   std::uint32_t silent_ms_ = 0;
   int outstanding_reports_ = 0;
   bool reports_late_ = false;
+  Skipping skipping_ = Skipping::nothing;
   std::optional<Coord> report_;
   std::deque<InputRecord> records_;
 };
