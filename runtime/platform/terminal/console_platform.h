@@ -33,6 +33,9 @@ public:
   // Lets go of the terminal: colours reset, cursor shown, modes back. Safe to
   // call again.
   void restore_terminal();
+  // Gives the terminal back without drawing anything more and ends the
+  // process with `exit_code` at once: for when nothing else can be relied on.
+  [[noreturn]] void end_at_once(int exit_code);
 
   // Process.
   bool get_version_ex(OsVersionInfo& info) override;
@@ -149,6 +152,8 @@ private:
   bool prepare_screen(Handle handle);
   [[nodiscard]] std::optional<Coord> reported_size() const;
   void follow_terminal_size();
+  void follow_resize();
+  void take_late_cursor_report();
   void settle_cursor_report();
   void pump_input();
   void act_on_signals();
@@ -186,6 +191,7 @@ private:
   std::unique_ptr<Renderer> renderer_;
   int output_fd_ = -1;
   std::string out_;
+  bool output_cut_ = false;
   bool repaint_pending_ = false;
   bool report_awaited_ = false;
   std::uint64_t report_sent_ms_ = 0;

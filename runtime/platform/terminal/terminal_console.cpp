@@ -20,7 +20,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <exception>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -39,12 +41,26 @@ namespace {
 
 // How long start-up waits for the terminal to report where its cursor is.
 constexpr std::uint64_t kCursorReportWaitMs = 400;
+// How long after asking a report may still come, over a slow link: until
+// then an Esc that may begin it waits for the rest, and the program's end
+// waits for it, so that it never reaches the shell's command line.
+constexpr std::uint64_t kCursorReportGiveUpMs = 1500;
+// Keys are read from the terminal only while fewer than this many records
+// are queued: whatever is pasted, the rest waits in the terminal's buffer.
+constexpr std::size_t kQueuedRecordsLimit = 1024;
+// How long the last words to the terminal may wait for it to read them.
+constexpr int kLastWordsWaitMs = 200;
+// The reset after output that was cut off: CAN first ends any sequence the
+// terminal was left in the middle of.
+constexpr std::string_view kResetAfterCut = "\x18\x1b[0m\x1b[?25h";
 // Output is written early once this much has collected.
 constexpr std::size_t kOutputHighWater = std::size_t{64} * 1024;
 // Sizes beyond these are not believed.
 constexpr int kLargestSide = 1024;
-// The exit code of a process that ends without a terminal.
+// The exit code of a process that ends without a terminal, and of one that
+// ends for want of memory, as a fatal run-time error ends it.
 constexpr int kNoTerminalExitCode = 255;
+constexpr int kOutOfMemoryExitCode = 255;
 
 constexpr std::string_view kCursorPositionRequest = "\x1b[6n";
 
@@ -77,6 +93,24 @@ TerminalConsole& the_console() {
 
 void restore_at_exit() {
   the_console().restore_terminal();
+}
+
+// No memory left outside the runtime's own allocations (which record error 7
+// and go on), or any other end the C++ runtime would report with a message:
+// the terminal is given back and the process ends as a fatal run-time error
+// does, with no message.
+[[noreturn]] void end_without_memory() {
+  the_console().end_at_once(kOutOfMemoryExitCode);
+}
+
+// A descriptor of our own onto the terminal that `fd` writes to, which never
+// blocks: a terminal that stops reading can then hold output but never the
+// program. The shell's descriptors keep their flags. Without one (no
+// descriptor left), `fd` itself.
+int nonblocking_output(int fd) {
+  const char* name = ::ttyname(fd);
+  const int own = name == nullptr ? -1 : ::open(name, O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  return own >= 0 ? own : fd;
 }
 
 } // namespace
@@ -112,11 +146,11 @@ void TerminalConsole::open_terminal() {
   // Output goes where the program's screen handle points: standard output
   // when it is a terminal, else standard error, else the terminal itself.
   if (stdout_is_terminal_) {
-    output_fd_ = STDOUT_FILENO;
+    output_fd_ = nonblocking_output(STDOUT_FILENO);
   } else if (stderr_is_terminal_) {
-    output_fd_ = STDERR_FILENO;
+    output_fd_ = nonblocking_output(STDERR_FILENO);
   } else {
-    output_fd_ = fd;
+    output_fd_ = nonblocking_output(fd);
   }
 
   const TerminalCapabilities capabilities = load_terminal_capabilities(fd);
@@ -132,7 +166,7 @@ void TerminalConsole::open_terminal() {
   }
   decoder_.emplace(build_key_table(capabilities.keys), charset);
 
-  signals::install(fd, fd, modes_.original(), Renderer::kResetSequence);
+  signals::install(fd, output_fd_, modes_.original(), kResetAfterCut);
   // A terminal that tells no size is taken to be 80 x 24.
   const Coord size = reported_size().value_or(Coord{80, 24});
   model_.emplace(size);
@@ -143,6 +177,8 @@ void TerminalConsole::open_terminal() {
   held_ = true;
   signals::set_terminal_held(true);
   std::atexit(restore_at_exit);
+  std::set_new_handler(end_without_memory);
+  std::set_terminate(end_without_memory);
 
   // Keys typed before the answer stay in the decoder as input.
   write_all(fd, kCursorPositionRequest);
@@ -169,8 +205,15 @@ void TerminalConsole::restore_terminal() {
   }
   held_ = false;
   signals::set_terminal_held(false);
-  write_all(output_fd_, Renderer::kResetSequence);
+  write_briefly(output_fd_, output_cut_ ? kResetAfterCut : Renderer::kResetSequence,
+                kLastWordsWaitMs);
   modes_.restore();
+}
+
+void TerminalConsole::end_at_once(int exit_code) {
+  restore_terminal();
+  signals::uninstall();
+  std::_Exit(exit_code);
 }
 
 void TerminalConsole::act_on_signals() {
@@ -195,7 +238,7 @@ void TerminalConsole::act_on_signals() {
     if ((arrived & signals::kResize) != 0) {
       // The next flush repaints at the new size, also while the program
       // only waits for a key.
-      follow_terminal_size();
+      follow_resize();
     }
     if ((arrived & signals::kStop) != 0) {
       suspend();
@@ -221,8 +264,7 @@ void TerminalConsole::resume() {
   signals::set_terminal_held(true);
   // The shell wrote on the screen meanwhile, and the terminal may have been
   // resized while the program was stopped.
-  follow_terminal_size();
-  repaint_pending_ = true;
+  follow_resize();
 }
 
 // A hang-up (the terminal closed) or SIGTERM ends the program at once, the
@@ -362,7 +404,7 @@ bool TerminalConsole::prepare_screen(Handle handle) {
     return false;
   }
   if (signals::take(signals::kResize) != 0) {
-    follow_terminal_size();
+    follow_resize();
   }
   settle_cursor_report();
   return true;
@@ -389,6 +431,14 @@ void TerminalConsole::follow_terminal_size() {
   }
 }
 
+// A resize was signalled: the window is repainted even when the size reads
+// as before, since a shrink and a grow back may both have come before this
+// look, and the terminal lost the cells its shrink cut off.
+void TerminalConsole::follow_resize() {
+  follow_terminal_size();
+  repaint_pending_ = true;
+}
+
 // The cursor position asked for at start-up: waited for once, briefly; with
 // no answer the cursor is taken to be at the start of the last row.
 void TerminalConsole::settle_cursor_report() {
@@ -407,7 +457,6 @@ void TerminalConsole::settle_cursor_report() {
     }
     const std::uint64_t now = monotonic_ms();
     if (now >= deadline) {
-      decoder_->stop_waiting_for_reports();
       return;
     }
     wait_readable(tty_fd_, signals::wake_fd(), static_cast<int>(deadline - now));
@@ -590,10 +639,20 @@ void TerminalConsole::write_out() {
   if (out_.empty()) {
     return;
   }
-  if (!write_all(output_fd_, out_) && errno == EIO) {
+  const bool written = write_all(output_fd_, out_);
+  out_.clear();
+  if (written) {
+    return;
+  }
+  if (errno == EIO) {
     terminal_gone();
   }
-  out_.clear();
+  if (signals::ending()) {
+    // The terminal stopped reading and the program is told to end: what
+    // did not go out is dropped.
+    output_cut_ = true;
+    act_on_signals();
+  }
 }
 
 // --- Keyboard --------------------------------------------------------------
@@ -603,14 +662,14 @@ void TerminalConsole::write_out() {
 void TerminalConsole::pump_input() {
   act_on_signals();
   std::string bytes;
-  ReadResult result = ReadResult::bytes;
-  for (int reads = 0; reads < 16 && result == ReadResult::bytes; ++reads) {
-    result = read_ready(tty_fd_, bytes);
-  }
-  if (result == ReadResult::gone && bytes.empty()) {
+  if (decoder_->record_count() < kQueuedRecordsLimit &&
+      read_ready(tty_fd_, bytes) == ReadResult::gone) {
     terminal_gone();
   }
   const std::uint64_t now = monotonic_ms();
+  if (decoder_->awaiting_report() && now >= report_sent_ms_ + kCursorReportGiveUpMs) {
+    decoder_->stop_waiting_for_reports();
+  }
   const auto silent =
       static_cast<std::uint32_t>(std::min<std::uint64_t>(now - last_pump_ms_, 60000));
   last_pump_ms_ = now;
@@ -665,9 +724,28 @@ bool TerminalConsole::read_console_input(Handle console, InputRecord& record,
 // Everything drawn, the terminal given back, then the end.
 void TerminalConsole::exit_process(std::uint32_t exit_code) {
   flush();
+  take_late_cursor_report();
   restore_terminal();
   signals::uninstall();
   std::exit(static_cast<int>(exit_code & 0xFF));
+}
+
+// A report still on its way when the program ends would be typed on the
+// shell's command line: it is waited for, briefly, and taken. Keys still
+// queued or typed meanwhile have no reader left.
+void TerminalConsole::take_late_cursor_report() {
+  while (decoder_->awaiting_report()) {
+    while (decoder_->has_record()) {
+      decoder_->pop();
+    }
+    pump_input();
+    const std::uint64_t now = monotonic_ms();
+    const std::uint64_t give_up = report_sent_ms_ + kCursorReportGiveUpMs;
+    if (!decoder_->awaiting_report() || now >= give_up) {
+      return;
+    }
+    wait_readable(tty_fd_, signals::wake_fd(), static_cast<int>(give_up - now));
+  }
 }
 
 // A pause shows what the program drew, then sleeps; signals that arrive

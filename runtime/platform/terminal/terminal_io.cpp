@@ -47,9 +47,26 @@ void TerminalModes::restore() {
   }
 }
 
+namespace {
+
+// Empties the signal wake-up pipe while a write waits, so that a signal the
+// program is not ending for does not turn the wait into a spin; what arrived
+// stays recorded for the console to act on.
+void drain(int wake_fd) {
+  char bytes[64];
+  while (::read(wake_fd, bytes, sizeof bytes) > 0) {
+  }
+}
+
+} // namespace
+
 bool write_all(int fd, std::string_view data) {
-  const signals::Blocked held;
+  const int wake_fd = signals::wake_fd();
   while (!data.empty()) {
+    if (signals::ending()) {
+      errno = EINTR;
+      return false;
+    }
     const ssize_t written = ::write(fd, data.data(), data.size());
     if (written > 0) {
       data.remove_prefix(static_cast<std::size_t>(written));
@@ -58,14 +75,32 @@ bool write_all(int fd, std::string_view data) {
     if (written < 0 && errno == EINTR) {
       continue;
     }
-    if (written < 0 && errno == EAGAIN) {
-      pollfd ready{fd, POLLOUT, 0};
-      ::poll(&ready, 1, 100);
+    if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      // The terminal is not reading: wait until it takes more or a signal
+      // arrives, however long that is.
+      pollfd ready[2] = {{fd, POLLOUT, 0}, {wake_fd, POLLIN, 0}};
+      if (::poll(ready, wake_fd >= 0 ? 2 : 1, -1) > 0 && (ready[1].revents & POLLIN) != 0) {
+        drain(wake_fd);
+      }
       continue;
     }
     return false;
   }
   return true;
+}
+
+void write_briefly(int fd, std::string_view data, int timeout_ms) {
+  while (!data.empty()) {
+    pollfd ready{fd, POLLOUT, 0};
+    if (::poll(&ready, 1, timeout_ms) <= 0 || (ready.revents & POLLOUT) == 0) {
+      return;
+    }
+    const ssize_t written = ::write(fd, data.data(), data.size());
+    if (written <= 0) {
+      return;
+    }
+    data.remove_prefix(static_cast<std::size_t>(written));
+  }
 }
 
 ReadResult read_ready(int fd, std::string& into) {

@@ -30,10 +30,16 @@ private:
   termios original_{};
 };
 
-// Writes all of `data`, through partial writes and interruptions, with the
-// recorded signals held so that no sequence is cut in two. False when the
-// terminal cannot take it (gone, or an error).
+// Writes all of `data`, through partial writes and interruptions, for as
+// long as the terminal takes to read it; a descriptor that would block waits
+// for the terminal or a signal. Gives up only when the terminal cannot take
+// it (gone, or an error) or a signal that ends the program arrived (errno is
+// then EINTR), so a terminal that stopped reading never holds the program.
 bool write_all(int fd, std::string_view data);
+
+// Writes what the terminal takes of `data` within `timeout_ms` for each
+// piece: the last words to a terminal that may have stopped reading.
+void write_briefly(int fd, std::string_view data, int timeout_ms);
 
 enum class ReadResult : std::uint8_t { nothing, bytes, gone };
 // Appends whatever the terminal has ready, without waiting.

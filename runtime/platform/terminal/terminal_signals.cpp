@@ -1,6 +1,7 @@
 #include "runtime/platform/terminal/terminal_signals.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -21,7 +22,30 @@ constexpr Recorded kRecorded[] = {
     {SIGTSTP, kStop},     {SIGCONT, kContinue}, {SIGWINCH, kResize},
 };
 
-constexpr int kFatal[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGSYS};
+// Signals that end the process at once: crashes, and every other signal
+// whose default action ends it. The handler restores the terminal and lets
+// the signal do what it would have done.
+constexpr int kFatal[] = {
+    SIGSEGV,   SIGBUS,  SIGILL,  SIGFPE,  SIGABRT,   SIGSYS,  SIGTRAP, SIGUSR1,
+    SIGUSR2,   SIGALRM, SIGPIPE, SIGPROF, SIGVTALRM, SIGXCPU, SIGXFSZ,
+#ifdef SIGIO
+    SIGIO,
+#endif
+#ifdef SIGPWR
+    SIGPWR,
+#endif
+#ifdef SIGSTKFLT
+    SIGSTKFLT,
+#endif
+#ifdef SIGEMT
+    SIGEMT,
+#endif
+#ifdef SIGLOST
+    SIGLOST,
+#endif
+};
+// The process's real-time signals end it by default too; each gets a slot.
+constexpr int kMostRealTimeSignals = 64;
 
 // What the handlers need. Signal handlers can reach only static storage; the
 // console fills this in once when it takes the terminal.
@@ -36,7 +60,9 @@ struct HandlerState {
   int wake_pipe[2] = {-1, -1};
   bool installed = false;
   struct sigaction previous_recorded[std::size(kRecorded)]{};
-  struct sigaction previous_fatal[std::size(kFatal)]{};
+  struct sigaction previous_fatal[std::size(kFatal) + kMostRealTimeSignals]{};
+  int fatal_numbers[std::size(kFatal) + kMostRealTimeSignals]{};
+  std::size_t fatal_count = 0;
 };
 
 HandlerState& state() {
@@ -62,7 +88,12 @@ void on_recorded(int number) {
 void on_fatal(int number) {
   HandlerState& s = state();
   if (s.terminal_held.exchange(false)) {
-    [[maybe_unused]] const ssize_t written = ::write(s.output_fd, s.reset, s.reset_length);
+    // A terminal that stopped reading gets no reset rather than a handler
+    // that never returns.
+    pollfd ready{s.output_fd, POLLOUT, 0};
+    if (::poll(&ready, 1, 100) > 0 && (ready.revents & POLLOUT) != 0) {
+      [[maybe_unused]] const ssize_t written = ::write(s.output_fd, s.reset, s.reset_length);
+    }
     ::tcsetattr(s.terminal_fd, TCSANOW, &s.saved_modes);
   }
   // The handler was reset to the default on entry (SA_RESETHAND) and the
@@ -91,6 +122,30 @@ void use_alternate_stack() {
   stack.ss_sp = stack_memory;
   stack.ss_size = sizeof stack_memory;
   ::sigaltstack(&stack, nullptr);
+}
+
+template <typename Visit>
+void for_each_fatal_signal(Visit visit) {
+  for (const int number : kFatal) {
+    visit(number);
+  }
+#if defined(SIGRTMIN) && defined(SIGRTMAX)
+  for (int number = SIGRTMIN; number <= SIGRTMAX; ++number) {
+    visit(number);
+  }
+#endif
+}
+
+// A launcher may start the program with signals blocked; those the console
+// acts on are let through, or a resize would go unseen and SIGTERM unheeded.
+void unblock_handled_signals() {
+  sigset_t handled;
+  sigemptyset(&handled);
+  for (const Recorded& recorded : kRecorded) {
+    sigaddset(&handled, recorded.number);
+  }
+  for_each_fatal_signal([&](int number) { sigaddset(&handled, number); });
+  ::sigprocmask(SIG_UNBLOCK, &handled, nullptr);
 }
 
 } // namespace
@@ -122,9 +177,19 @@ void install(int terminal_fd, int output_fd, const termios& saved_modes, std::st
   sigemptyset(&fatal.sa_mask);
   fatal.sa_handler = on_fatal;
   fatal.sa_flags = SA_RESETHAND | SA_NODEFER | (kAlternateStack ? SA_ONSTACK : 0);
-  for (std::size_t i = 0; i < std::size(kFatal); ++i) {
-    ::sigaction(kFatal[i], &fatal, &s.previous_fatal[i]);
-  }
+  s.fatal_count = 0;
+  for_each_fatal_signal([&](int number) {
+    // A signal the process was started ignoring stays ignored.
+    struct sigaction current {};
+    if (::sigaction(number, nullptr, &current) != 0 || current.sa_handler == SIG_IGN ||
+        s.fatal_count == std::size(s.fatal_numbers)) {
+      return;
+    }
+    if (::sigaction(number, &fatal, &s.previous_fatal[s.fatal_count]) == 0) {
+      s.fatal_numbers[s.fatal_count++] = number;
+    }
+  });
+  unblock_handled_signals();
   s.installed = true;
 }
 
@@ -140,9 +205,10 @@ void uninstall() {
   for (std::size_t i = 0; i < std::size(kRecorded); ++i) {
     ::sigaction(kRecorded[i].number, &s.previous_recorded[i], nullptr);
   }
-  for (std::size_t i = 0; i < std::size(kFatal); ++i) {
-    ::sigaction(kFatal[i], &s.previous_fatal[i], nullptr);
+  for (std::size_t i = 0; i < s.fatal_count; ++i) {
+    ::sigaction(s.fatal_numbers[i], &s.previous_fatal[i], nullptr);
   }
+  s.fatal_count = 0;
   s.installed = false;
 }
 
@@ -183,17 +249,8 @@ void act_by_default(int signal_number) {
   ::sigaction(signal_number, &original, nullptr);
 }
 
-Blocked::Blocked() {
-  sigset_t held;
-  sigemptyset(&held);
-  for (const Recorded& recorded : kRecorded) {
-    sigaddset(&held, recorded.number);
-  }
-  ::sigprocmask(SIG_BLOCK, &held, &previous_);
-}
-
-Blocked::~Blocked() {
-  ::sigprocmask(SIG_SETMASK, &previous_, nullptr);
+bool ending() {
+  return (state().arrived.load() & (kHangUp | kTerminate)) != 0;
 }
 
 } // namespace platform::terminal::signals

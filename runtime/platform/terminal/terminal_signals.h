@@ -1,8 +1,9 @@
 // Signals while the program holds the terminal. The handlers only record
 // what arrived (a flag and a byte on a self-pipe, both async-signal-safe);
-// the console acts on them at its next operation. Fatal signals restore the
-// terminal from the handler itself with a precomputed reset and the saved
-// modes, then end the process as the signal would have.
+// the console acts on them at its next operation. Crashes and every other
+// signal whose default action ends the process restore the terminal from the
+// handler itself with a precomputed reset and the saved modes, then end the
+// process as the signal would have.
 #pragma once
 
 #include <csignal>
@@ -40,17 +41,8 @@ int wake_fd();
 // the process continues.
 void act_by_default(int signal_number);
 
-// Holds the signals the handlers record for as long as it lives, so that no
-// output sequence is cut in the middle.
-class Blocked {
-public:
-  Blocked();
-  ~Blocked();
-  Blocked(const Blocked&) = delete;
-  Blocked& operator=(const Blocked&) = delete;
-
-private:
-  sigset_t previous_{};
-};
+// Whether a signal that ends the program (a hang-up, SIGTERM) arrived and
+// waits to be acted on.
+bool ending();
 
 } // namespace platform::terminal::signals
