@@ -9,11 +9,14 @@
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utmp.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <functional>
+#include <new>
 #include <string>
 
 #include "runtime/platform/terminal/terminal_console.h"
@@ -63,14 +66,24 @@ public:
     winsize size{};
     size.ws_row = kRows;
     size.ws_col = kColumns;
-    pid_ = ::forkpty(&master_, nullptr, nullptr, &size);
+    // The modes are read before the child runs: once it does, it may have
+    // taken the terminal by the time the parent looks.
+    int slave = -1;
+    if (::openpty(&master_, &slave, nullptr, nullptr, &size) != 0) {
+      ADD_FAILURE() << "no pseudo-terminal";
+      return;
+    }
+    ::tcgetattr(master_, &initial_modes_);
+    pid_ = ::fork();
     if (pid_ == 0) {
+      ::close(master_);
+      ::login_tty(slave);
       ::setenv("TERM", "xterm", 1);
       ::setenv("LC_ALL", "C.UTF-8", 1);
       child();
       ::_exit(99);
     }
-    ::tcgetattr(master_, &initial_modes_);
+    ::close(slave);
   }
   ~PseudoTerminal() {
     if (pid_ > 0 && !finished_) {
@@ -301,18 +314,41 @@ TEST(TerminalPlatform, TerminateEndsPromptlyWithTheTerminalRestored) {
   EXPECT_NE(pty.output().find(kReset), std::string::npos);
 }
 
-TEST(TerminalPlatform, CrashStillRestoresTheTerminal) {
-  PseudoTerminal pty([] {
-    Platform& console = platform::terminal_platform();
-    take_console(console);
-    console.sleep(50);
-    std::abort();
-  });
-  const int status = pty.wait_status();
-  ASSERT_TRUE(WIFSIGNALED(status));
-  EXPECT_EQ(WTERMSIG(status), SIGABRT);
-  EXPECT_TRUE(same_modes(pty.modes(), pty.initial_modes()));
-  EXPECT_NE(pty.output().find(kReset), std::string::npos);
+// However the process ends in the middle, the terminal is given back: a
+// crash ends it by its signal; no memory left (operator new calls the new
+// handler when an allocation fails) and an exception nobody catches (which
+// calls std::terminate) end it
+// as a fatal run-time error does, with status 255 and no message.
+TEST(TerminalPlatform, EveryAbruptEndRestoresTheTerminal) {
+  struct Case {
+    const char* name;
+    void (*end)();
+    int status;
+  };
+  const Case cases[] = {
+      {"crash", [] { std::abort(); }, SIGABRT},
+      {"no memory left", [] { std::get_new_handler()(); }, 255},
+      {"an exception nobody catches", [] { std::terminate(); }, 255},
+  };
+  for (const Case& c : cases) {
+    PseudoTerminal pty([&c] {
+      Platform& console = platform::terminal_platform();
+      take_console(console);
+      console.sleep(50);
+      c.end();
+    });
+    const int status = pty.wait_status();
+    if (c.status == SIGABRT) {
+      ASSERT_TRUE(WIFSIGNALED(status)) << c.name;
+      EXPECT_EQ(WTERMSIG(status), SIGABRT) << c.name;
+    } else {
+      ASSERT_TRUE(WIFEXITED(status)) << c.name;
+      EXPECT_EQ(WEXITSTATUS(status), c.status) << c.name;
+    }
+    EXPECT_TRUE(same_modes(pty.modes(), pty.initial_modes())) << c.name;
+    EXPECT_NE(pty.output().find(kReset), std::string::npos) << c.name;
+    EXPECT_EQ(pty.output().find("terminate"), std::string::npos) << c.name;
+  }
 }
 
 // Job control needs a shell: the program runs in its own foreground process
