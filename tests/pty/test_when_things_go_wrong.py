@@ -69,8 +69,8 @@ class WhenThingsGoWrong(unittest.TestCase):
         typed_first = ((0, b"14\r"), (0.3, b"\x1b[3;1R"))
         for program, report, keys, shown in (
                 ("colorchart", late_in_pieces, b"", CHART_DRAWN),
-                ("colorviewer", late_in_pieces, b"7\r", "White"),
-                ("colorviewer", typed_first, b"", "Yellow")):
+                ("colorviewer", late_in_pieces, b"7\r", SECOND_PROMPT),
+                ("colorviewer", typed_first, b"", SECOND_PROMPT)):
             with self.subTest(program=program, report=report):
                 terminal = self.start(program, report=report)
                 time.sleep(1.2)
