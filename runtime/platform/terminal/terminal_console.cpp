@@ -58,9 +58,9 @@ constexpr std::size_t kOutputHighWater = std::size_t{64} * 1024;
 // Sizes beyond these are not believed.
 constexpr int kLargestSide = 1024;
 // The exit code of a process that ends without a terminal, and of one that
-// ends for want of memory, as a fatal run-time error ends it.
+// ends as a fatal run-time error ends it.
 constexpr int kNoTerminalExitCode = 255;
-constexpr int kOutOfMemoryExitCode = 255;
+constexpr int kFatalErrorExitCode = 255;
 
 constexpr std::string_view kCursorPositionRequest = "\x1b[6n";
 
@@ -96,11 +96,11 @@ void restore_at_exit() {
 }
 
 // No memory left outside the runtime's own allocations (which record error 7
-// and go on), or any other end the C++ runtime would report with a message:
-// the terminal is given back and the process ends as a fatal run-time error
-// does, with no message.
-[[noreturn]] void end_without_memory() {
-  the_console().end_at_once(kOutOfMemoryExitCode);
+// and go on), or any other end the C++ runtime would report with a message
+// (std::terminate): the terminal is given back and the process ends as a
+// fatal run-time error does, with no message.
+[[noreturn]] void end_as_fatal_error() {
+  the_console().end_at_once(kFatalErrorExitCode);
 }
 
 // A descriptor of our own onto the terminal that `fd` writes to, which never
@@ -177,8 +177,8 @@ void TerminalConsole::open_terminal() {
   held_ = true;
   signals::set_terminal_held(true);
   std::atexit(restore_at_exit);
-  std::set_new_handler(end_without_memory);
-  std::set_terminate(end_without_memory);
+  std::set_new_handler(end_as_fatal_error);
+  std::set_terminate(end_as_fatal_error);
 
   // Keys typed before the answer stay in the decoder as input.
   write_all(fd, kCursorPositionRequest);
