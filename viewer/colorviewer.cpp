@@ -28,39 +28,9 @@ enum Literal : std::size_t {
   header_changes,
   header_address,
   instructions,
-  table_black,
-  table_blue,
-  table_green,
-  table_cyan,
-  table_red,
-  table_purple,
-  table_brown,
-  table_white,
-  table_gray,
-  table_light_blue,
-  table_light_green,
-  table_light_cyan,
-  table_light_red,
-  table_magenta,
-  table_yellow,
-  table_bright_white,
-  name_black,
-  name_blue,
-  name_green,
-  name_cyan,
-  name_red,
-  name_purple,
-  name_brown,
-  name_white,
-  name_gray,
-  name_light_blue,
-  name_light_green,
-  name_light_cyan,
-  name_light_red,
-  name_magenta,
-  name_yellow,
-  name_bright_white,
-  foreground_prompt,
+  first_table_text,                   // the colour table's texts, by colour value
+  first_name = first_table_text + 16, // the colour names, by colour value
+  foreground_prompt = first_name + 16,
   background_prompt,
   only_digits_message,
   range_message,
@@ -76,6 +46,34 @@ enum Literal : std::size_t {
   literal_count
 };
 
+// The sixteen colours by value: the colour table's text for each, and the
+// name written beside an accepted value.
+struct ColorTexts {
+  const char* table_text;
+  const char* name;
+};
+
+constexpr std::array<ColorTexts, 16> kColors = {{
+    {"       Black - \"0\"", "  Black"},
+    {"        Blue - \"1\"", "  Blue"},
+    {"       Green - \"2\"", "  Green"},
+    {"        Cyan - \"3\"", "  Cyan"},
+    {"         Red - \"4\"", "  Red"},
+    {"      Purple - \"5\"", "  Purple"},
+    {"       Brown - \"6\"", "  Brown"},
+    {"       White - \"7\"", "  White"},
+    {"       Gray  -  \"8\"", "  Gray"},
+    {"  Light Blue -  \"9\"", "  Light Blue"},
+    {" Light Green - \"10\"", "  Light Green"},
+    {"  Light Cyan - \"11\"", "  Light Cyan"},
+    {"   Light Red - \"12\"", "  Light Red"},
+    {"     Magenta - \"13\"", "  Magenta"},
+    {"      Yellow - \"14\"", "  Yellow"},
+    {"Bright White - \"15\"", "  Bright White"},
+}};
+static_assert(first_name - first_table_text == kColors.size() &&
+              foreground_prompt - first_name == kColors.size());
+
 // The literal pool. Texts are 8-bit in the ANSI code page and widened when
 // printed; the separator is the single byte 0xB7 (a middle dot under code
 // page 1252). The key text of Esc, the blank and the digit set are compared,
@@ -90,38 +88,10 @@ constexpr std::array<LiteralSpec, literal_count> kLiterals = [] {
       "https://learn.microsoft.com/en-us/windows-server/administration/windows-commands/color");
   pool[instructions] =
       ansi_literal("Use decimal color values to chose foreground and baskground color.");
-  pool[table_black] = ansi_literal("       Black - \"0\"");
-  pool[table_blue] = ansi_literal("        Blue - \"1\"");
-  pool[table_green] = ansi_literal("       Green - \"2\"");
-  pool[table_cyan] = ansi_literal("        Cyan - \"3\"");
-  pool[table_red] = ansi_literal("         Red - \"4\"");
-  pool[table_purple] = ansi_literal("      Purple - \"5\"");
-  pool[table_brown] = ansi_literal("       Brown - \"6\"");
-  pool[table_white] = ansi_literal("       White - \"7\"");
-  pool[table_gray] = ansi_literal("       Gray  -  \"8\"");
-  pool[table_light_blue] = ansi_literal("  Light Blue -  \"9\"");
-  pool[table_light_green] = ansi_literal(" Light Green - \"10\"");
-  pool[table_light_cyan] = ansi_literal("  Light Cyan - \"11\"");
-  pool[table_light_red] = ansi_literal("   Light Red - \"12\"");
-  pool[table_magenta] = ansi_literal("     Magenta - \"13\"");
-  pool[table_yellow] = ansi_literal("      Yellow - \"14\"");
-  pool[table_bright_white] = ansi_literal("Bright White - \"15\"");
-  pool[name_black] = ansi_literal("  Black");
-  pool[name_blue] = ansi_literal("  Blue");
-  pool[name_green] = ansi_literal("  Green");
-  pool[name_cyan] = ansi_literal("  Cyan");
-  pool[name_red] = ansi_literal("  Red");
-  pool[name_purple] = ansi_literal("  Purple");
-  pool[name_brown] = ansi_literal("  Brown");
-  pool[name_white] = ansi_literal("  White");
-  pool[name_gray] = ansi_literal("  Gray");
-  pool[name_light_blue] = ansi_literal("  Light Blue");
-  pool[name_light_green] = ansi_literal("  Light Green");
-  pool[name_light_cyan] = ansi_literal("  Light Cyan");
-  pool[name_light_red] = ansi_literal("  Light Red");
-  pool[name_magenta] = ansi_literal("  Magenta");
-  pool[name_yellow] = ansi_literal("  Yellow");
-  pool[name_bright_white] = ansi_literal("  Bright White");
+  for (std::size_t value = 0; value < kColors.size(); ++value) {
+    pool[first_table_text + value] = ansi_literal(kColors[value].table_text);
+    pool[first_name + value] = ansi_literal(kColors[value].name);
+  }
   pool[foreground_prompt] = ansi_literal("Foreground color's value: ");
   pool[background_prompt] = ansi_literal("Background color's value: ");
   pool[only_digits_message] = ansi_literal("Only number characters.");
@@ -140,48 +110,29 @@ constexpr std::array<LiteralSpec, literal_count> kLiterals = [] {
 
 constexpr auto kDataSection = build_data_section<section_size(kLiterals)>(kLiterals);
 
-// Left text from column 1, right text from column 24 of the same row.
-struct ColorTableRow {
-  Literal left;
-  Literal right;
-};
-
-constexpr std::array<ColorTableRow, 8> color_table_rows = {{
-    {table_black, table_gray},
-    {table_blue, table_light_blue},
-    {table_green, table_light_green},
-    {table_cyan, table_light_cyan},
-    {table_red, table_light_red},
-    {table_purple, table_magenta},
-    {table_brown, table_yellow},
-    {table_white, table_bright_white},
-}};
-
-// The name written beside an accepted value, indexed by the value.
-constexpr std::array<Literal, 16> color_names = {
-    name_black,     name_blue,    name_green,  name_cyan,         name_red,         name_purple,
-    name_brown,     name_white,   name_gray,   name_light_blue,   name_light_green, name_light_cyan,
-    name_light_red, name_magenta, name_yellow, name_bright_white,
-};
-
 constexpr std::int32_t kYellow = 14;
 constexpr std::int32_t kWhite = 7;
 constexpr std::int32_t kBlack = 0;
 constexpr std::int32_t kMessageForeground = 12;
 constexpr std::int32_t kMessageBackground = 15;
 constexpr std::int32_t kHighestColor = 15;
+constexpr std::size_t kTableRows = 8;
 constexpr std::int32_t kTableRightColumn = 24;
 constexpr std::int32_t kNameColumn = 30;
 constexpr std::int32_t kTitleSeparators = 27;
 constexpr std::int32_t kTestTextIndent = 30;
 constexpr std::int32_t kSeparatorLine = 79;
 
-StringValue literal(Literal id) {
+StringValue literal(std::size_t id) {
   return pool_literal(kLiterals, id);
 }
 
-StringValue text(Literal id) {
+StringValue text(std::size_t id) {
   return pool_text(kLiterals, id);
+}
+
+std::size_t table_text(std::size_t value) {
+  return first_table_text + value;
 }
 
 StringValue separators(std::int32_t count) {
@@ -244,7 +195,7 @@ std::optional<ColorEntry> ask_color_value(Literal prompt) {
 void show_color_name(std::int32_t row, std::int32_t value) {
   RuntimeFrame frame;
   screen_locate(row, kNameColumn);
-  print_line(text(color_names[static_cast<std::size_t>(value)]));
+  print_line(text(first_name + static_cast<std::size_t>(value)));
 }
 
 // Written once, before the first cycle, in the start-up colours.
@@ -262,11 +213,13 @@ void draw_color_table() {
   screen_set_color(kYellow, kBlack, 0);
   screen_clear();
   print_line(text(instructions));
-  for (const ColorTableRow& table_row : color_table_rows) {
+  // Colours 0 to 7 from column 1, each with colour 8 higher from column 24
+  // of the same row.
+  for (std::size_t value = 0; value < kTableRows; ++value) {
     const std::int32_t row = screen_cursor_row();
-    print_line(text(table_row.left));
+    print_line(text(table_text(value)));
     screen_locate(row, kTableRightColumn);
-    print_line(text(table_row.right));
+    print_line(text(table_text(value + kTableRows)));
   }
   screen_newline();
 }
