@@ -262,35 +262,19 @@ KeyDecoder::Decoded KeyDecoder::decode_key(std::string_view input, bool expired)
 }
 
 // A sequence that starts with Esc: a key from the table, a cursor position
-// report, an unknown sequence (swallowed whole), Esc itself, or Alt with the
-// key that follows.
+// report, a string or an unknown sequence (swallowed whole), Esc itself, or
+// Alt with the key that follows.
 KeyDecoder::Decoded KeyDecoder::decode_escape(std::string_view input, bool expired) const {
   if (input.size() == 1) {
-    if (expired) {
-      return Decoded::make_key(1, character_key(0x1B));
-    }
-    return {};
+    return expired ? Decoded::make_key(1, character_key(0x1B)) : Decoded{};
   }
   const char second = input[1];
   if (introduces_string(second)) {
-    // Alone, after a silence, these two bytes are Alt with a key.
-    if (input.size() == 2) {
-      return expired ? decode_alt(input, expired) : Decoded{};
-    }
-    Decoded decoded = Decoded::make_swallowed(2);
-    decoded.kind = Decoded::Kind::string_begins;
-    return decoded;
+    return decode_string_start(input, expired);
   }
-  const CsiScan csi = second == '[' ? scan_csi(input) : CsiScan{};
-  if (second == '[' && csi.kind == CsiScan::Kind::complete && outstanding_reports_ > 0) {
-    if (const auto position = parse_cursor_report(input.substr(0, csi.length))) {
-      Decoded decoded = Decoded::make_swallowed(csi.length);
-      decoded.kind = Decoded::Kind::cursor_report;
-      decoded.report = *position;
-      return decoded;
-    }
+  if (const auto report = decode_cursor_report(input)) {
+    return *report;
   }
-
   const KeyTable::Match match = table_.match(input);
   if (match.prefix && !expired) {
     return {};
@@ -298,51 +282,98 @@ KeyDecoder::Decoded KeyDecoder::decode_escape(std::string_view input, bool expir
   if (match.length > 0) {
     return Decoded::make_key(match.length, match.key);
   }
+  switch (second) {
+  case '[':
+    return decode_unknown_csi(input, expired);
+  case 'O':
+    return decode_unknown_ss3(input, expired);
+  case kEsc:
+    return decode_escape_prefix(input, expired);
+  default:
+    return decode_alt(input, expired);
+  }
+}
 
-  if (second == '[') {
-    switch (csi.kind) {
-    case CsiScan::Kind::complete:
-    case CsiScan::Kind::malformed:
-      return Decoded::make_swallowed(csi.length);
-    case CsiScan::Kind::overlong: {
-      Decoded decoded = Decoded::make_swallowed(csi.length);
-      decoded.kind = Decoded::Kind::sequence_overlong;
-      return decoded;
-    }
-    case CsiScan::Kind::incomplete:
-      return expired ? decode_alt(input, expired) : Decoded{};
-    }
+// ESC and the second byte of a string: the string is swallowed up to its
+// end; alone, after a silence, the two bytes are Alt with a key.
+KeyDecoder::Decoded KeyDecoder::decode_string_start(std::string_view input, bool expired) const {
+  if (input.size() == 2) {
+    return expired ? decode_alt(input, expired) : Decoded{};
   }
-  if (second == 'O') {
-    // SS3 with one final byte, possibly after a modifier digit.
-    const std::size_t length = input.size() > 2 && input[2] >= '0' && input[2] <= '9' ? 4 : 3;
-    if (input.size() < length) {
-      return expired ? decode_alt(input, expired) : Decoded{};
-    }
-    return Decoded::make_swallowed(length);
+  Decoded decoded = Decoded::make_swallowed(2);
+  decoded.kind = Decoded::Kind::string_begins;
+  return decoded;
+}
+
+// A complete cursor position report while one is awaited (with none
+// awaited, the same bytes can be a key: CSI 1 ; m R is F3 with modifiers).
+std::optional<KeyDecoder::Decoded> KeyDecoder::decode_cursor_report(std::string_view input) const {
+  if (outstanding_reports_ == 0 || input[1] != '[') {
+    return std::nullopt;
   }
-  if (second == kEsc) {
-    // Esc before a key sequence is Alt with that key (how many terminals
-    // send Alt with a cursor or function key). Esc before anything else,
-    // including a sequence that carries Alt already, is Esc on its own.
-    if (input.size() > 2 && input[2] == kEsc) {
-      // A third Esc: whatever follows, the first is Esc on its own (and the
-      // decoding does not recurse along a run of Esc bytes).
-      return Decoded::make_key(1, character_key(0x1B));
-    }
-    Decoded inner = decode_escape(input.substr(1), expired);
-    if (inner.kind == Decoded::Kind::need_more) {
-      return inner;
-    }
-    if (inner.kind == Decoded::Kind::key && inner.length > 1 &&
-        (inner.key.control_key_state & kLeftAltPressed) == 0) {
-      inner.length += 1;
-      inner.key.control_key_state |= kLeftAltPressed;
-      return inner;
-    }
+  const CsiScan csi = scan_csi(input);
+  if (csi.kind != CsiScan::Kind::complete) {
+    return std::nullopt;
+  }
+  const auto position = parse_cursor_report(input.substr(0, csi.length));
+  if (!position) {
+    return std::nullopt;
+  }
+  Decoded decoded = Decoded::make_swallowed(csi.length);
+  decoded.kind = Decoded::Kind::cursor_report;
+  decoded.report = *position;
+  return decoded;
+}
+
+// A control sequence no key has: swallowed whole once complete, up to the
+// byte that breaks it when malformed; incomplete after a silence, ESC [ is
+// Alt with '['.
+KeyDecoder::Decoded KeyDecoder::decode_unknown_csi(std::string_view input, bool expired) const {
+  const CsiScan csi = scan_csi(input);
+  switch (csi.kind) {
+  case CsiScan::Kind::complete:
+  case CsiScan::Kind::malformed:
+    return Decoded::make_swallowed(csi.length);
+  case CsiScan::Kind::overlong: {
+    Decoded decoded = Decoded::make_swallowed(csi.length);
+    decoded.kind = Decoded::Kind::sequence_overlong;
+    return decoded;
+  }
+  case CsiScan::Kind::incomplete:
+    break;
+  }
+  return expired ? decode_alt(input, expired) : Decoded{};
+}
+
+// SS3 with one final byte, possibly after a modifier digit.
+KeyDecoder::Decoded KeyDecoder::decode_unknown_ss3(std::string_view input, bool expired) const {
+  const std::size_t length = input.size() > 2 && input[2] >= '0' && input[2] <= '9' ? 4 : 3;
+  if (input.size() < length) {
+    return expired ? decode_alt(input, expired) : Decoded{};
+  }
+  return Decoded::make_swallowed(length);
+}
+
+// Esc before a key sequence is Alt with that key (how many terminals send
+// Alt with a cursor or function key). Esc before anything else, including a
+// sequence that carries Alt already, is Esc on its own.
+KeyDecoder::Decoded KeyDecoder::decode_escape_prefix(std::string_view input, bool expired) const {
+  if (input.size() > 2 && input[2] == kEsc) {
+    // A third Esc: whatever follows, the first is Esc on its own (and the
+    // decoding does not recurse along a run of Esc bytes).
     return Decoded::make_key(1, character_key(0x1B));
   }
-  return decode_alt(input, expired);
+  Decoded inner = decode_escape(input.substr(1), expired);
+  if (inner.kind == Decoded::Kind::need_more) {
+    return inner;
+  }
+  if (inner.kind == Decoded::Kind::key && inner.length > 1 &&
+      (inner.key.control_key_state & kLeftAltPressed) == 0) {
+    inner.length += 1;
+    inner.key.control_key_state |= kLeftAltPressed;
+    return inner;
+  }
+  return Decoded::make_key(1, character_key(0x1B));
 }
 
 // Esc followed by a key is that key with Alt held.

@@ -102,6 +102,11 @@ private:
   std::size_t skip(std::string_view input);
   [[nodiscard]] Decoded decode_key(std::string_view input, bool expired) const;
   [[nodiscard]] Decoded decode_escape(std::string_view input, bool expired) const;
+  [[nodiscard]] Decoded decode_string_start(std::string_view input, bool expired) const;
+  [[nodiscard]] std::optional<Decoded> decode_cursor_report(std::string_view input) const;
+  [[nodiscard]] Decoded decode_unknown_csi(std::string_view input, bool expired) const;
+  [[nodiscard]] Decoded decode_unknown_ss3(std::string_view input, bool expired) const;
+  [[nodiscard]] Decoded decode_escape_prefix(std::string_view input, bool expired) const;
   [[nodiscard]] Decoded decode_alt(std::string_view input, bool expired) const;
   [[nodiscard]] Decoded decode_utf8(std::string_view input, bool expired) const;
   [[nodiscard]] std::uint32_t timeout() const;
