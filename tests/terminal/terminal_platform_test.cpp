@@ -17,6 +17,7 @@
 #include <exception>
 #include <functional>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "runtime/platform/terminal/terminal_console.h"
@@ -32,6 +33,9 @@ using platform::StdHandle;
 constexpr int kRows = 25;
 constexpr int kColumns = 80;
 constexpr std::string_view kReset = "\x1b[0m\x1b[?25h";
+// Well inside the program's wait for the report, and far longer than it
+// takes to get from start-up to its first screen call.
+constexpr auto kReportDelay = std::chrono::milliseconds(100);
 
 // What start-up does with the terminal: the console input device opened and
 // standard input put into input mode 0.
@@ -150,6 +154,7 @@ public:
 
 private:
   bool read_some(int timeout_ms) {
+    answer_report();
     if (master_ < 0) {
       ::usleep(static_cast<useconds_t>(timeout_ms) * 1000);
       return false;
@@ -165,11 +170,28 @@ private:
       return false;
     }
     output_.append(buffer, static_cast<std::size_t>(bytes));
-    if (answers_reports_ && !answered_ && output_.find("\x1b[6n") != std::string::npos) {
+    answer_report();
+    return true;
+  }
+
+  // The cursor position request is answered a while after it came, as a
+  // slow terminal answers: a program that does not wait for the report
+  // draws in the wrong place, however loaded the machine is.
+  void answer_report() {
+    if (!answers_reports_ || answered_ || master_ < 0) {
+      return;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (!request_seen_) {
+      if (output_.find("\x1b[6n") == std::string::npos) {
+        return;
+      }
+      request_seen_ = now;
+    }
+    if (now - *request_seen_ >= kReportDelay) {
       answered_ = true;
       send("\x1b[5;1R"); // the cursor stands at row 5, column 1
     }
-    return true;
   }
 
   int master_ = -1;
@@ -177,6 +199,7 @@ private:
   bool finished_ = false;
   bool answers_reports_ = true;
   bool answered_ = false;
+  std::optional<std::chrono::steady_clock::time_point> request_seen_;
   termios initial_modes_{};
   std::string output_;
 };
