@@ -54,9 +54,4 @@ KeyEvent byte_key(unsigned char byte);
 // Ctrl 4 | Meta 8); Meta counts as Alt.
 std::uint32_t xterm_modifiers(int parameter);
 
-inline constexpr std::uint16_t kScanEscape = 0x01;
-inline constexpr std::uint16_t kScanBackspace = 0x0E;
-inline constexpr std::uint16_t kScanTab = 0x0F;
-inline constexpr std::uint16_t kScanEnter = 0x1C;
-
 } // namespace platform::terminal
