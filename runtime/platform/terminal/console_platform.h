@@ -151,7 +151,6 @@ private:
   [[nodiscard]] bool is_screen(Handle handle) const;
   bool prepare_screen(Handle handle);
   [[nodiscard]] std::optional<Coord> reported_size() const;
-  void follow_terminal_size();
   void follow_resize();
   void take_late_cursor_report();
   void settle_cursor_report();
@@ -161,6 +160,8 @@ private:
   void show_scroll(int old_top, int rows, std::optional<std::uint16_t> fill_attributes);
   void flush();
   void write_out();
+  void hold_terminal();
+  void release_terminal(bool reset);
   void suspend();
   void resume();
   [[noreturn]] void end_by_signal(int signal_number);

@@ -173,9 +173,7 @@ void TerminalConsole::open_terminal() {
   model_->set_cursor(Coord{0, static_cast<std::int16_t>(size.y - 1)});
   renderer_ = std::make_unique<Renderer>(renderer_options_, *encoder_);
   renderer_->reset(size);
-  modes_.enter(processed_input_);
-  held_ = true;
-  signals::set_terminal_held(true);
+  hold_terminal();
   std::atexit(restore_at_exit);
   std::set_new_handler(end_as_fatal_error);
   std::set_terminate(end_as_fatal_error);
@@ -199,15 +197,31 @@ void TerminalConsole::fail_without_terminal(int error) {
   std::_Exit(kNoTerminalExitCode);
 }
 
-void TerminalConsole::restore_terminal() {
+// The terminal in the program's modes, with the fatal-signal handlers told
+// to give it back.
+void TerminalConsole::hold_terminal() {
+  modes_.enter(processed_input_);
+  held_ = true;
+  signals::set_terminal_held(true);
+}
+
+// The terminal's own modes back, after a reset of its colours and cursor
+// when `reset` says so.
+void TerminalConsole::release_terminal(bool reset) {
   if (!held_) {
     return;
   }
   held_ = false;
   signals::set_terminal_held(false);
-  write_briefly(output_fd_, output_cut_ ? kResetAfterCut : Renderer::kResetSequence,
-                kLastWordsWaitMs);
+  if (reset) {
+    write_briefly(output_fd_, output_cut_ ? kResetAfterCut : Renderer::kResetSequence,
+                  kLastWordsWaitMs);
+  }
   modes_.restore();
+}
+
+void TerminalConsole::restore_terminal() {
+  release_terminal(true);
 }
 
 void TerminalConsole::end_at_once(int exit_code) {
@@ -259,9 +273,7 @@ void TerminalConsole::suspend() {
 }
 
 void TerminalConsole::resume() {
-  modes_.enter(processed_input_);
-  held_ = true;
-  signals::set_terminal_held(true);
+  hold_terminal();
   // The shell wrote on the screen meanwhile, and the terminal may have been
   // resized while the program was stopped.
   follow_resize();
@@ -279,9 +291,7 @@ void TerminalConsole::end_by_signal(int signal_number) {
 
 void TerminalConsole::terminal_gone() {
   // Nothing more can be shown; only the modes are put back, where possible.
-  held_ = false;
-  signals::set_terminal_held(false);
-  modes_.restore();
+  release_terminal(false);
   signals::uninstall();
   signals::act_by_default(SIGHUP);
   std::_Exit(128 + SIGHUP);
@@ -403,9 +413,7 @@ bool TerminalConsole::prepare_screen(Handle handle) {
   if (!is_screen(handle)) {
     return false;
   }
-  if (signals::take(signals::kResize) != 0) {
-    follow_resize();
-  }
+  act_on_signals();
   settle_cursor_report();
   return true;
 }
@@ -421,21 +429,16 @@ std::optional<Coord> TerminalConsole::reported_size() const {
                static_cast<std::int16_t>(std::min(rows, kLargestSide))};
 }
 
-void TerminalConsole::follow_terminal_size() {
+// A resize was signalled: the window takes the terminal's size and is
+// repainted whole, since the terminal may have reflowed or scrolled what it
+// showed; even when the size reads as before, as a shrink and a grow back
+// may both have come before this look, and the terminal lost the cells its
+// shrink cut off.
+void TerminalConsole::follow_resize() {
   const std::optional<Coord> size = reported_size();
   if (size && (size->x != model_->window_size().x || size->y != model_->window_size().y)) {
-    // The terminal may have reflowed or scrolled what it showed: the window
-    // is repainted whole at its new size.
     model_->resize_window(*size);
-    repaint_pending_ = true;
   }
-}
-
-// A resize was signalled: the window is repainted even when the size reads
-// as before, since a shrink and a grow back may both have come before this
-// look, and the terminal lost the cells its shrink cut off.
-void TerminalConsole::follow_resize() {
-  follow_terminal_size();
   repaint_pending_ = true;
 }
 
@@ -686,8 +689,9 @@ bool TerminalConsole::peek_console_input(Handle console, InputRecord& record,
   if (!is_input(console)) {
     return false;
   }
-  flush();
+  // Input first: acting on the signals that came may repaint.
   pump_input();
+  flush();
   if (decoder_->has_record()) {
     record = decoder_->front();
     count = 1;
@@ -702,9 +706,8 @@ bool TerminalConsole::read_console_input(Handle console, InputRecord& record,
     return false;
   }
   while (true) {
-    // Also repaints after a resize that arrived during the wait.
-    flush();
     pump_input();
+    flush();
     if (decoder_->has_record()) {
       record = decoder_->front();
       decoder_->pop();
@@ -713,9 +716,6 @@ bool TerminalConsole::read_console_input(Handle console, InputRecord& record,
     }
     const auto wait = decoder_->wait_left();
     wait_readable(tty_fd_, signals::wake_fd(), wait ? static_cast<int>(*wait) : -1);
-    // A resize whose signal went astray (it came while the handlers were
-    // not yet in place, or was taken by nobody) is seen here at the latest.
-    follow_terminal_size();
   }
 }
 
@@ -753,8 +753,8 @@ void TerminalConsole::take_late_cursor_report() {
 void TerminalConsole::sleep(std::uint32_t milliseconds) {
   const std::uint64_t deadline = monotonic_ms() + milliseconds;
   while (true) {
-    flush();
     act_on_signals();
+    flush();
     const std::uint64_t now = monotonic_ms();
     if (now >= deadline) {
       return;
