@@ -146,6 +146,11 @@ public:
 
 private:
   void open_terminal();
+  int open_controlling_terminal();
+  void note_standard_descriptors();
+  InputCharset input_charset();
+  void open_window();
+  void ask_cursor_position();
   [[noreturn]] void fail_without_terminal(int error);
   [[nodiscard]] bool is_input(Handle handle);
   [[nodiscard]] bool is_screen(Handle handle) const;

@@ -129,9 +129,23 @@ TerminalConsole::TerminalConsole() {
 // Opens the controlling terminal, the counterpart of the console input
 // device, and makes it ours: modes saved and set, signal handlers in place,
 // its key sequences read, its size taken and its cursor position asked for.
-// Which standard descriptors are on a terminal is noted here once: the
-// screen and input calls then ask no system call to know it.
 void TerminalConsole::open_terminal() {
+  tty_fd_ = open_controlling_terminal();
+  note_standard_descriptors();
+  const TerminalCapabilities capabilities = load_terminal_capabilities(tty_fd_);
+  renderer_options_ = {capabilities.background_color_erase, capabilities.last_column_safe};
+  decoder_.emplace(build_key_table(capabilities.keys), input_charset());
+  signals::install(tty_fd_, output_fd_, modes_.original(), kResetAfterCut);
+  open_window();
+  hold_terminal();
+  std::atexit(restore_at_exit);
+  std::set_new_handler(end_as_fatal_error);
+  std::set_terminate(end_as_fatal_error);
+  ask_cursor_position();
+}
+
+// /dev/tty with its modes saved; without one the program ends here.
+int TerminalConsole::open_controlling_terminal() {
   const int fd = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) {
     fail_without_terminal(errno);
@@ -139,22 +153,29 @@ void TerminalConsole::open_terminal() {
   if (::isatty(fd) == 0 || !modes_.save(fd)) {
     fail_without_terminal(ENOTTY);
   }
-  tty_fd_ = fd;
+  return fd;
+}
+
+// Which standard descriptors are on a terminal is noted once: the screen and
+// input calls then ask no system call to know it. Output goes where the
+// program's screen handle points: standard output when it is a terminal,
+// else standard error, else the terminal itself.
+void TerminalConsole::note_standard_descriptors() {
   stdin_is_terminal_ = ::isatty(STDIN_FILENO) != 0 && is_controlling_terminal(STDIN_FILENO);
   stdout_is_terminal_ = ::isatty(STDOUT_FILENO) != 0;
   stderr_is_terminal_ = ::isatty(STDERR_FILENO) != 0;
-  // Output goes where the program's screen handle points: standard output
-  // when it is a terminal, else standard error, else the terminal itself.
   if (stdout_is_terminal_) {
     output_fd_ = nonblocking_output(STDOUT_FILENO);
   } else if (stderr_is_terminal_) {
     output_fd_ = nonblocking_output(STDERR_FILENO);
   } else {
-    output_fd_ = nonblocking_output(fd);
+    output_fd_ = nonblocking_output(tty_fd_);
   }
+}
 
-  const TerminalCapabilities capabilities = load_terminal_capabilities(fd);
-  renderer_options_ = {capabilities.background_color_erase, capabilities.last_column_safe};
+// How typed bytes become characters: UTF-8, or each byte through the
+// locale's 8-bit character set.
+InputCharset TerminalConsole::input_charset() {
   InputCharset charset;
   charset.utf8 = encoder_->utf8();
   if (!charset.utf8) {
@@ -164,22 +185,23 @@ void TerminalConsole::open_terminal() {
       charset.single_byte[byte] = text.size() == 1 ? text[0] : u'\uFFFD';
     }
   }
-  decoder_.emplace(build_key_table(capabilities.keys), charset);
+  return charset;
+}
 
-  signals::install(fd, output_fd_, modes_.original(), kResetAfterCut);
-  // A terminal that tells no size is taken to be 80 x 24.
+// The console's buffer and window at the terminal's size (80 x 24 when it
+// tells none), the cursor at the start of the last row until the terminal
+// reports where it is.
+void TerminalConsole::open_window() {
   const Coord size = reported_size().value_or(Coord{80, 24});
   model_.emplace(size);
   model_->set_cursor(Coord{0, static_cast<std::int16_t>(size.y - 1)});
   renderer_ = std::make_unique<Renderer>(renderer_options_, *encoder_);
   renderer_->reset(size);
-  hold_terminal();
-  std::atexit(restore_at_exit);
-  std::set_new_handler(end_as_fatal_error);
-  std::set_terminate(end_as_fatal_error);
+}
 
-  // Keys typed before the answer stay in the decoder as input.
-  write_all(fd, kCursorPositionRequest);
+// Keys typed before the answer stay in the decoder as input.
+void TerminalConsole::ask_cursor_position() {
+  write_all(tty_fd_, kCursorPositionRequest);
   decoder_->expect_cursor_report();
   report_awaited_ = true;
   report_sent_ms_ = monotonic_ms();
