@@ -33,6 +33,14 @@ struct ScreenCell {
   return cell.known && (cell.character == u' ' || cell.character == 0);
 }
 
+// The bits of a cell attribute that hold its foreground and its background.
+inline constexpr std::uint16_t kForegroundBits = 0x0F;
+inline constexpr std::uint16_t kBackgroundBits = 0xF0;
+
+[[nodiscard]] inline bool same_background(const ScreenCell& a, const ScreenCell& b) {
+  return ((a.attributes ^ b.attributes) & kBackgroundBits) == 0;
+}
+
 [[nodiscard]] inline bool is_empty(const SmallRect& rect) {
   return rect.left > rect.right || rect.top > rect.bottom;
 }

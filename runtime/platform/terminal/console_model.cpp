@@ -116,7 +116,7 @@ std::optional<std::uint16_t> ConsoleModel::blank_rows_attributes(int first, int 
   for (int y = first; y < first + count; ++y) {
     for (int x = 0; x < size().x; ++x) {
       const Cell& cell = screen_.at(x, y);
-      if (!is_blank(cell) || ((cell.attributes ^ sample.attributes) & 0xF0) != 0) {
+      if (!is_blank(cell) || !same_background(cell, sample)) {
         return std::nullopt;
       }
     }

@@ -47,17 +47,28 @@ int ansi_colour(int console_colour) {
 }
 
 int foreground_code(int attributes) {
-  const int colour = attributes & 0x0F;
+  const int colour = attributes & kForegroundBits;
   return ((colour & 8) != 0 ? 90 : 30) + ansi_colour(colour);
 }
 
 int background_code(int attributes) {
-  const int colour = (attributes >> 4) & 0x0F;
+  const int colour = (attributes & kBackgroundBits) >> 4;
   return ((colour & 8) != 0 ? 100 : 40) + ansi_colour(colour);
 }
 
 char16_t shown_unit(char16_t character) {
   return character == 0 ? u' ' : character;
+}
+
+// Where the blanks in the background of cells[end - 1] start that run up to
+// `end`, no earlier than `begin`: from there an erase draws them all.
+std::size_t blank_tail_start(std::span<const Cell> cells, std::size_t begin, std::size_t end) {
+  std::size_t start = end;
+  while (start > begin && is_blank(cells[start - 1]) &&
+         same_background(cells[start - 1], cells[end - 1])) {
+    --start;
+  }
+  return start;
 }
 
 } // namespace
@@ -83,7 +94,7 @@ bool Renderer::needs_update(const Cell& want, const Cell& have) const {
   }
   if (is_blank(want) && is_blank(have)) {
     // A blank shows only its background.
-    return ((want.attributes ^ have.attributes) & 0xF0) != 0;
+    return !same_background(want, have);
   }
   return shown_unit(want.character) != shown_unit(have.character) ||
          ((want.attributes ^ have.attributes) & 0xFF) != 0;
@@ -116,26 +127,13 @@ void Renderer::render_rows(std::span<const Cell> cells, int first_row, int end_r
   const bool erase = options_.background_color_erase;
 
   // Where the blanks of one colour start that run to the end of the screen.
-  std::size_t screen_tail = total;
-  if (erase && end_row == size_.y) {
-    const std::uint16_t tail_colours = cells[total - 1].attributes & 0xF0;
-    while (screen_tail > 0 && is_blank(cells[screen_tail - 1]) &&
-           (cells[screen_tail - 1].attributes & 0xF0) == tail_colours) {
-      --screen_tail;
-    }
-  }
+  const std::size_t screen_tail =
+      erase && end_row == size_.y ? blank_tail_start(cells, 0, total) : total;
 
   for (int y = std::max(first_row, 0); y < end_row; ++y) {
     const std::size_t row_start = static_cast<std::size_t>(y) * width;
     const std::size_t row_end = row_start + width;
-    std::size_t row_tail = row_end;
-    if (erase) {
-      const std::uint16_t tail_colours = cells[row_end - 1].attributes & 0xF0;
-      while (row_tail > row_start && is_blank(cells[row_tail - 1]) &&
-             (cells[row_tail - 1].attributes & 0xF0) == tail_colours) {
-        --row_tail;
-      }
-    }
+    const std::size_t row_tail = erase ? blank_tail_start(cells, row_start, row_end) : row_end;
     for (int x = 0; x < width; ++x) {
       const std::size_t index = row_start + x;
       if (!needs_update(cells[index], shadow_[index]) || skipped(x, y)) {
@@ -225,8 +223,8 @@ std::string Renderer::colours(int from, std::uint16_t to) const {
   if (from < 0) { // unknown, or the terminal's own colours
     sequence += "0;";
   }
-  const bool foreground = from < 0 || ((from ^ wanted) & 0x0F) != 0;
-  const bool background = from < 0 || ((from ^ wanted) & 0xF0) != 0;
+  const bool foreground = from < 0 || ((from ^ wanted) & kForegroundBits) != 0;
+  const bool background = from < 0 || ((from ^ wanted) & kBackgroundBits) != 0;
   if (foreground) {
     append_number(sequence, foreground_code(wanted));
   }
