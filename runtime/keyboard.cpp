@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "runtime/errors.h"
+#include "runtime/platform/us_layout.h"
 #include "runtime/screen.h"
 #include "runtime/state.h"
 
@@ -29,19 +30,6 @@ constexpr char16_t kSpace = u' ';
 constexpr char16_t kComma = u',';
 constexpr char16_t kQuote = u'"';
 
-constexpr std::uint8_t kEscScanCode = 0x01;
-
-// Scan codes of keys that only modify others: pressed alone they are no key.
-constexpr std::array<std::uint8_t, 7> kModifierScanCodes = {
-    0x1D, // Ctrl
-    0x2A, // left Shift
-    0x36, // right Shift
-    0x38, // Alt
-    0x3A, // Caps Lock
-    0x45, // Num Lock
-    0x46, // Scroll Lock
-};
-
 struct ScanRange {
   std::uint8_t first;
   std::uint8_t last;
@@ -53,9 +41,11 @@ constexpr std::array<ScanRange, 3> kLetterRows = {{
     {0x2C, 0x32}, // Z .. M
 }};
 
+// Keys that only modify others are no key when pressed alone.
 bool is_modifier(std::uint8_t scan_code) {
-  return std::find(kModifierScanCodes.begin(), kModifierScanCodes.end(), scan_code) !=
-         kModifierScanCodes.end();
+  return std::any_of(
+      platform::us_layout::kModifierKeys.begin(), platform::us_layout::kModifierKeys.end(),
+      [scan_code](const platform::us_layout::ModifierKey& key) { return key.scan == scan_code; });
 }
 
 bool is_letter_key(std::uint8_t scan_code) {
@@ -160,7 +150,7 @@ PeekedKey key_peek() {
       const auto scan_code = static_cast<std::uint8_t>(record.key.virtual_scan_code & 0xFF);
       const char16_t character = record.key.character;
       if (character == u'\0') {
-        if (scan_code == kEscScanCode) {
+        if (scan_code == platform::us_layout::kEscScan) {
           return PeekedKey{PeekedKey::Kind::character, u'\0', scan_code};
         }
         if (!is_modifier(scan_code)) {

@@ -5,25 +5,11 @@
 namespace platform {
 namespace {
 
-struct ControlKey {
-  char16_t character;
-  std::uint16_t scan;
-  std::uint16_t vk;
-};
-
-// Control codes that keys of their own type without Ctrl.
-constexpr std::array<ControlKey, 4> kOwnKeys = {{
-    {u'\r', 0x1C, 0x0D},
-    {u'\t', 0x0F, 0x09},
-    {u'\b', 0x0E, 0x08},
-    {u'\x1b', 0x01, 0x1B},
-}};
-
 KeyEvent control_key(char16_t code) {
   KeyEvent event;
   event.key_down = 1;
   event.character = code;
-  for (const ControlKey& own : kOwnKeys) {
+  for (const us_layout::ControlCodeKey& own : us_layout::kControlCodeKeys) {
     if (own.character == code) {
       event.virtual_scan_code = own.scan;
       event.virtual_key_code = own.vk;

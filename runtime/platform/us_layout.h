@@ -85,4 +85,36 @@ inline constexpr std::array<SilentKey, 22> kNavigationAndFunctionKeys{{
     {0x57, 0x7A, false}, {0x58, 0x7B, false},
 }};
 
+// The keys that type a control code of their own, without Ctrl.
+struct ControlCodeKey {
+  char16_t character;
+  std::uint8_t scan;
+  std::uint8_t vk;
+};
+
+inline constexpr std::array<ControlCodeKey, 4> kControlCodeKeys{{
+    {u'\r', 0x1C, 0x0D},   // Enter
+    {u'\t', 0x0F, 0x09},   // Tab
+    {u'\b', 0x0E, 0x08},   // Backspace
+    {u'\x1b', 0x01, 0x1B}, // Esc
+}};
+
+inline constexpr std::uint8_t kEscScan = kControlCodeKeys[3].scan;
+
+// The keys that only modify others: pressed alone they type nothing.
+struct ModifierKey {
+  std::uint8_t scan;
+  std::uint8_t vk;
+};
+
+inline constexpr std::array<ModifierKey, 7> kModifierKeys{{
+    {0x1D, 0x11}, // Ctrl
+    {0x2A, 0x10}, // left Shift
+    {0x36, 0x10}, // right Shift
+    {0x38, 0x12}, // Alt
+    {0x3A, 0x14}, // Caps Lock
+    {0x45, 0x90}, // Num Lock
+    {0x46, 0x91}, // Scroll Lock
+}};
+
 } // namespace platform::us_layout

@@ -10,19 +10,6 @@ namespace platform {
 
 namespace {
 
-// The modifier keys: scan code to virtual-key code.
-struct ScanKey {
-  std::uint16_t scan;
-  std::uint16_t vk;
-};
-
-constexpr std::array<ScanKey, 4> kModifierKeys = {{
-    {0x1D, 0x11}, // Ctrl
-    {0x2A, 0x10}, // left Shift
-    {0x36, 0x10}, // right Shift
-    {0x38, 0x12}, // Alt
-}};
-
 // The virtual-key code of a key that types nothing; 0 for an unknown one.
 std::uint16_t silent_key_vk(std::uint16_t scan_code) {
   for (const us_layout::SilentKey& key : us_layout::kNavigationAndFunctionKeys) {
@@ -30,7 +17,7 @@ std::uint16_t silent_key_vk(std::uint16_t scan_code) {
       return key.vk;
     }
   }
-  for (const ScanKey& key : kModifierKeys) {
+  for (const us_layout::ModifierKey& key : us_layout::kModifierKeys) {
     if (key.scan == scan_code) {
       return key.vk;
     }
