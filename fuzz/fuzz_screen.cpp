@@ -9,9 +9,10 @@
 #include <string>
 
 #include "fuzz/fuzz_support.h"
+#include "runtime/console_window.h"
 #include "runtime/errors.h"
 #include "runtime/screen.h"
-#include "runtime/screen_extras.h"
+#include "runtime/screen_cells.h"
 
 namespace {
 

@@ -22,6 +22,12 @@ inline platform::Coord screen_coord(std::int32_t x, std::int32_t y) {
   return platform::Coord{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)};
 }
 
+inline platform::SmallRect screen_rect(std::int32_t left, std::int32_t top, std::int32_t right,
+                                       std::int32_t bottom) {
+  return platform::SmallRect{static_cast<std::int16_t>(left), static_cast<std::int16_t>(top),
+                             static_cast<std::int16_t>(right), static_cast<std::int16_t>(bottom)};
+}
+
 // The visible window's columns and rows.
 inline ScreenSize screen_window_of(const platform::ScreenBufferInfo& info) {
   return ScreenSize{info.window.right - info.window.left + 1,

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "runtime/screen_extras.h"
+#include "runtime/console_window.h"
 #include "tests/support/runtime_test.h"
 
 namespace {

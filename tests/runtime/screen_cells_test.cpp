@@ -1,10 +1,10 @@
-// The rest of the screen family over the memory console.
+// The screen's cells beyond printing text, over the memory console.
 #include <climits>
 #include <string>
 
 #include "runtime/errors.h"
 #include "runtime/screen.h"
-#include "runtime/screen_extras.h"
+#include "runtime/screen_cells.h"
 #include "tests/support/runtime_test.h"
 
 namespace {
@@ -12,24 +12,13 @@ namespace {
 using platform::CharInfo;
 using platform::MemoryConsole;
 
-class ScreenExtrasTest : public RuntimeTest {
+class ScreenCellsTest : public RuntimeTest {
 protected:
-  ScreenExtrasTest() = default;
-  explicit ScreenExtrasTest(MemoryConsole::Config config) : RuntimeTest(std::move(config)) {}
+  ScreenCellsTest() = default;
+  explicit ScreenCellsTest(MemoryConsole::Config config) : RuntimeTest(std::move(config)) {}
 };
 
-class TallScreenTest : public ScreenExtrasTest {
-protected:
-  TallScreenTest() : ScreenExtrasTest(tall()) {}
-  static MemoryConsole::Config tall() {
-    MemoryConsole::Config config;
-    config.rows = 50;
-    config.window = platform::SmallRect{0, 0, 79, 24};
-    return config;
-  }
-};
-
-TEST_F(ScreenExtrasTest, SpacesAreWrittenInRunsOfEight) {
+TEST_F(ScreenCellsTest, SpacesAreWrittenInRunsOfEight) {
   screen_set_color(1, 6, 0);
   console.write_text(0, 0, std::u16string(30, u'#'), 7);
   const std::size_t before = console.count_calls("WriteConsoleOutputW");
@@ -44,7 +33,7 @@ TEST_F(ScreenExtrasTest, SpacesAreWrittenInRunsOfEight) {
   EXPECT_EQ(console.count_calls("WriteConsoleOutputW") - before, 3U);
 }
 
-TEST_F(ScreenExtrasTest, TabToColumn) {
+TEST_F(ScreenCellsTest, TabToColumn) {
   struct Case {
     std::int32_t from_column;
     std::int32_t tab;
@@ -73,7 +62,7 @@ TEST_F(ScreenExtrasTest, TabToColumn) {
   }
 }
 
-TEST_F(ScreenExtrasTest, NextZoneIsFourteenColumnsOn) {
+TEST_F(ScreenCellsTest, NextZoneIsFourteenColumnsOn) {
   const std::pair<std::int32_t, std::int32_t> cases[] = {
       {1, 15}, {2, 15}, {14, 15}, {15, 29}, {28, 29}, {29, 43}, {60, 71},
   };
@@ -86,7 +75,7 @@ TEST_F(ScreenExtrasTest, NextZoneIsFourteenColumnsOn) {
   }
 }
 
-TEST_F(ScreenExtrasTest, ReadingCells) {
+TEST_F(ScreenCellsTest, ReadingCells) {
   console.write_text(4, 2, u"Hi", 0x1E);
   screen_set_color(3, 5, 0);
   EXPECT_EQ(screen_read_character(3, 5), u'H');
@@ -106,7 +95,7 @@ char16_t grid_cell(int column, int row) {
   return static_cast<char16_t>(u'A' + row * 6 + column);
 }
 
-TEST_F(ScreenExtrasTest, ScrollingARectangle) {
+TEST_F(ScreenCellsTest, ScrollingARectangle) {
   struct Case {
     const char* name;
     std::int32_t top, left, bottom, right, count;
@@ -156,7 +145,7 @@ TEST_F(ScreenExtrasTest, ScrollingARectangle) {
   }
 }
 
-TEST_F(ScreenExtrasTest, ScrollingIsClippedToTheBuffer) {
+TEST_F(ScreenCellsTest, ScrollingIsClippedToTheBuffer) {
   console.write_text(0, 0, u"top", 7);
   console.write_text(0, 24, u"bottom", 7);
   screen_scroll_rect(-5, -5, 999, 999, 1, ScrollDirection::up);
@@ -168,116 +157,7 @@ TEST_F(ScreenExtrasTest, ScrollingIsClippedToTheBuffer) {
   EXPECT_EQ(console.count_calls("ScrollConsoleScreenBufferW"), before);
 }
 
-TEST_F(ScreenExtrasTest, ConsoleTitle) {
-  screen_set_title(StringValue(make_string16(u"Colours")));
-  EXPECT_EQ(console.title(), u"Colours");
-  EXPECT_EQ(text16(screen_title()), u"Colours");
-  screen_set_title(StringValue());
-  EXPECT_EQ(console.title(), u"");
-  EXPECT_EQ(text16(screen_title()), u"");
-
-  const std::u16string long_title(300, u'T');
-  screen_set_title(StringValue(make_string16(long_title)));
-  EXPECT_EQ(text16(screen_title()), long_title.substr(0, kTitleReadUnits));
-  EXPECT_EQ(error(), 0);
-  console.failures().string_allocs_left = 0;
-  EXPECT_EQ(text16(screen_title()), u"");
-  EXPECT_EQ(error(), 7);
-}
-
-TEST_F(TallScreenTest, Queries) {
-  screen_set_window_origin(40, 1);
-  EXPECT_EQ(screen_buffer_columns(), 80);
-  EXPECT_EQ(screen_buffer_rows(), 50);
-  EXPECT_EQ(screen_window_columns(), 80);
-  EXPECT_EQ(screen_window_rows(), 25);
-  EXPECT_EQ(screen_window_top(), 26); // kept inside the buffer
-  EXPECT_EQ(screen_window_left(), 1);
-  screen_set_window_origin(10, 5);
-  EXPECT_EQ(screen_window_top(), 10);
-  EXPECT_EQ(screen_window_left(), 1);
-  screen_set_window_origin(-3, -3);
-  EXPECT_EQ(screen_window_top(), 1);
-  state().stdin_is_console = 1;
-  state().stdout_is_console = 0;
-  EXPECT_TRUE(screen_stdin_is_console());
-  EXPECT_FALSE(screen_stdout_is_console());
-}
-
-TEST_F(TallScreenTest, BufferSizeBelowTheWindowIsRefused) {
-  const std::pair<std::int32_t, std::int32_t> refused[] = {
-      {79, 50}, {80, 24}, {0, 30}, {100, -1}, {70000, 30},
-  };
-  for (const auto& [columns, rows] : refused) {
-    SCOPED_TRACE(testing::Message() << columns << " x " << rows);
-    runtime_clear_error();
-    screen_set_buffer_size(columns, rows);
-    EXPECT_EQ(error(), 5);
-  }
-  EXPECT_EQ(console.count_calls("SetConsoleScreenBufferSize"), 0U);
-  EXPECT_EQ(console.size().x, 80);
-  EXPECT_EQ(console.size().y, 50);
-}
-
-TEST_F(TallScreenTest, BufferSizeChangeClearsAndKeepsTheWindowWhereItWas) {
-  console.write_text(0, 3, u"old text", 0x4F);
-  screen_set_color(14, 1, 0);
-  screen_locate(30, 30);
-  const platform::WindowRect before = [this] {
-    platform::WindowRect rect;
-    console.get_window_rect(MemoryConsole::kWindow, rect);
-    return rect;
-  }();
-  screen_set_buffer_size(120, 25);
-  EXPECT_EQ(error(), 0);
-  EXPECT_EQ(console.size().x, 120);
-  EXPECT_EQ(console.size().y, 25);
-  EXPECT_EQ(console.row_text(3), std::u16string(120, u' '));
-  EXPECT_EQ(console.cell(119, 24).attributes, 0x1E);
-  EXPECT_EQ(console.cursor().x, 0);
-  EXPECT_EQ(console.cursor().y, 0);
-  EXPECT_EQ(console.count_calls("LockWindowUpdate"), 2U);
-  const WindowPlacement after = screen_window_placement();
-  EXPECT_EQ(after.x, before.left);
-  EXPECT_EQ(after.y, before.top);
-  EXPECT_EQ(after.width, before.right - before.left);
-  EXPECT_EQ(after.height, before.bottom - before.top);
-}
-
-TEST_F(ScreenExtrasTest, ScreenSizeChangeSetsBufferAndWindow) {
-  struct Case {
-    std::int32_t columns;
-    std::int32_t rows;
-  };
-  const Case cases[] = {{60, 20}, {100, 40}, {90, 10}, {80, 25}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.columns << " x " << c.rows);
-    screen_set_size(c.columns, c.rows);
-    EXPECT_EQ(error(), 0);
-    EXPECT_EQ(console.size().x, c.columns);
-    EXPECT_EQ(console.size().y, c.rows);
-    EXPECT_EQ(screen_window_columns(), c.columns);
-    EXPECT_EQ(screen_window_rows(), c.rows);
-  }
-  screen_set_size(0, 10);
-  EXPECT_EQ(error(), 5);
-  EXPECT_EQ(console.size().x, 80);
-}
-
-TEST_F(ScreenExtrasTest, ConsoleWindow) {
-  screen_move_window(10, 20, 300, 200);
-  const WindowPlacement placement = screen_window_placement();
-  EXPECT_EQ(placement.x, 10);
-  EXPECT_EQ(placement.y, 20);
-  EXPECT_EQ(placement.width, 300);
-  EXPECT_EQ(placement.height, 200);
-  const std::uint64_t clock = console.clock_ms();
-  screen_bring_to_front();
-  EXPECT_EQ(console.clock_ms() - clock, kForegroundPauseMs);
-  EXPECT_EQ(console.count_calls("SetForegroundWindow"), 1U);
-}
-
-TEST_F(ScreenExtrasTest, CursorShape) {
+TEST_F(ScreenCellsTest, CursorShape) {
   struct Case {
     std::int32_t value;
     std::uint32_t size;
