@@ -3,7 +3,10 @@
 // cannot hold.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
+
+#include <sys/resource.h>
 
 #include "runtime/platform/terminal/code_pages.h"
 
@@ -52,6 +55,28 @@ TEST(CodePages, AnsiCodePageIs1252BothWays) {
     EXPECT_EQ(to_wide(converter, 1252, pair.bytes), pair.text) << pair.bytes;
   }
   EXPECT_EQ(to_multi_byte(converter, 0, u"\u4E00x"), "?x") << "not in 1252";
+}
+
+// Converts through the built-in code pages with no descriptor left to open,
+// so no converter module could be loaded; ends the process with 0 when every
+// text came out right.
+[[noreturn]] void convert_without_descriptors() {
+  const rlimit none{0, 0};
+  ::setrlimit(RLIMIT_NOFILE, &none);
+  CodePageConverter converter;
+  const bool converted = to_wide(converter, 0, "\xB7 \x80") == u"\u00B7 \u20AC" &&
+                         to_multi_byte(converter, 1252, u"\u00B7") == "\xB7" &&
+                         to_wide(converter, 65001, "\xC2\xB7") == u"\u00B7" &&
+                         to_multi_byte(converter, 65001, u"\u00B7") == "\xC2\xB7";
+  std::_Exit(converted ? 0 : 1);
+}
+
+// The system ANSI code page and UTF-8 are built in: the programs' texts
+// convert however the C library's converters fare.
+TEST(CodePages, BuiltInCodePagesNeedNoConverterModule) {
+  // A fresh process, with no converter module that earlier tests loaded.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(convert_without_descriptors(), ::testing::ExitedWithCode(0), "");
 }
 
 TEST(CodePages, Utf8ReplacesMalformedBytes) {

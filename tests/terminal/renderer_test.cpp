@@ -315,6 +315,9 @@ TEST(OutputEncoder, EightBitCharsetsShowEachCellAsOneCharacter) {
   const std::string saved = std::setlocale(LC_CTYPE, nullptr);
   std::setlocale(LC_CTYPE, "C");
   const OutputEncoder ascii("ANSI_X3.4-1968");
+  // A set with no converter gives ASCII, as the C locale does, not UTF-8.
+  const OutputEncoder unconverted("NO-SUCH-CHARSET");
+  EXPECT_FALSE(unconverted.utf8());
   const OutputEncoder latin1("ISO-8859-1");
   for (const Case& c : cases) {
     const char32_t shown = display_code_point(c.unit);
@@ -322,6 +325,9 @@ TEST(OutputEncoder, EightBitCharsetsShowEachCellAsOneCharacter) {
       std::string out;
       ascii.append(out, shown);
       EXPECT_EQ(out, c.ascii) << "ASCII " << std::hex << static_cast<int>(c.unit);
+      out.clear();
+      unconverted.append(out, shown);
+      EXPECT_EQ(out, c.ascii) << "no converter " << std::hex << static_cast<int>(c.unit);
       out.clear();
       latin1.append(out, shown);
       EXPECT_EQ(out, c.latin1) << "Latin-1 " << std::hex << static_cast<int>(c.unit);

@@ -43,6 +43,15 @@ bool single_column(char32_t code_point) {
   return width == 1 || (width < 0 && MB_CUR_MAX == 1);
 }
 
+std::optional<char> ascii_look_alike(char32_t code_point) {
+  const auto* known = std::find_if(kLookAlikes.begin(), kLookAlikes.end(),
+                                   [&](const auto& entry) { return entry.first == code_point; });
+  if (known == kLookAlikes.end()) {
+    return std::nullopt;
+  }
+  return known->second;
+}
+
 // One code point through `converter`, or nothing when it fails.
 std::optional<std::string> run(iconv_t converter, char32_t code_point) {
   char input_bytes[sizeof(char32_t)];
@@ -77,19 +86,19 @@ char32_t display_code_point(char16_t unit) {
 
 OutputEncoder::OutputEncoder() = default;
 
+// Without a converter for the locale's character set (a C library whose
+// converter modules are missing or cannot be loaded) the terminal gets ASCII,
+// as in the C locale: never UTF-8 it did not ask for.
 OutputEncoder::OutputEncoder(const std::string& codeset) {
-  if (codeset != "UTF-8" && codeset != "utf8") {
-    const char* source = std::endian::native == std::endian::little ? "UTF-32LE" : "UTF-32BE";
-    std::string target = codeset;
-    converter_ = ::iconv_open(target.c_str(), source);
-    if (converter_ == kNoConverter) {
-      // An unknown character set: ASCII is shown everywhere.
-      target = "ASCII";
-      converter_ = ::iconv_open(target.c_str(), source);
-    }
-    transliterator_ = ::iconv_open((target + "//TRANSLIT").c_str(), source);
-    transliteration_locale_ = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+  if (codeset == "UTF-8" || codeset == "utf8") {
+    return;
   }
+  const char* source = std::endian::native == std::endian::little ? "UTF-32LE" : "UTF-32BE";
+  converter_ = ::iconv_open(codeset.c_str(), source);
+  kind_ = converter_ == kNoConverter ? Kind::ascii : Kind::converted;
+  const std::string target = kind_ == Kind::ascii ? "ASCII" : codeset;
+  transliterator_ = ::iconv_open((target + "//TRANSLIT").c_str(), source);
+  transliteration_locale_ = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
 }
 
 OutputEncoder::~OutputEncoder() {
@@ -120,8 +129,10 @@ void OutputEncoder::append(std::string& out, char32_t code_point) const {
 }
 
 std::string OutputEncoder::convert(char32_t code_point) const {
-  if (auto bytes = run(converter_, code_point)) {
-    return *std::move(bytes);
+  if (kind_ == Kind::converted) {
+    if (auto bytes = run(converter_, code_point)) {
+      return *std::move(bytes);
+    }
   }
   return look_alike(code_point);
 }
@@ -130,10 +141,8 @@ std::string OutputEncoder::convert(char32_t code_point) const {
 // console glyphs; then the transliteration when it gives exactly one byte, a
 // character that takes one column ("(C)" or "EUR" would shift the row).
 std::string OutputEncoder::look_alike(char32_t code_point) const {
-  const auto* known = std::find_if(kLookAlikes.begin(), kLookAlikes.end(),
-                                   [&](const auto& entry) { return entry.first == code_point; });
-  if (known != kLookAlikes.end()) {
-    return {known->second};
+  if (const auto known = ascii_look_alike(code_point)) {
+    return {*known};
   }
   if (transliterator_ == kNoConverter) {
     return "?";

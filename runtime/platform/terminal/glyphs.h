@@ -22,7 +22,9 @@ inline constexpr char32_t kSubstitute = 0xFFFD;
 
 // Encodes code points for the terminal: UTF-8 directly, any other character
 // set through iconv. What the set cannot show becomes its closest look-alike
-// that is exactly one character, and '?' where there is none.
+// that is exactly one character, and '?' where there is none. When no
+// converter for the set can be opened, the terminal gets ASCII and
+// look-alikes, as in the C locale.
 class OutputEncoder {
 public:
   OutputEncoder(); // UTF-8
@@ -31,7 +33,7 @@ public:
   OutputEncoder(const OutputEncoder&) = delete;
   OutputEncoder& operator=(const OutputEncoder&) = delete;
 
-  [[nodiscard]] bool utf8() const { return converter_ == kNoConverter; }
+  [[nodiscard]] bool utf8() const { return kind_ == Kind::utf8; }
   void append(std::string& out, char32_t code_point) const;
 
 private:
@@ -39,6 +41,8 @@ private:
   [[nodiscard]] std::string convert(char32_t code_point) const;
   [[nodiscard]] std::string look_alike(char32_t code_point) const;
 
+  enum class Kind : std::uint8_t { utf8, converted, ascii };
+  Kind kind_ = Kind::utf8;
   iconv_t converter_ = kNoConverter;
   iconv_t transliterator_ = kNoConverter;
   // iconv's transliteration follows the LC_CTYPE locale's tables, and the C
