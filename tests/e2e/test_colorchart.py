@@ -103,9 +103,13 @@ class ChartScreens(unittest.TestCase):
     LOCALE_CASES = [
         # ASCII only: the dot's look-alike.
         ("C", "", "."),
+        # The dot is two columns wide in these multibyte locales (or missing).
+        ("ja_JP.EUC-JP", "", "."),
+        ("zh_CN.GB18030", "", "."),
         # No descriptor left for loading a converter module: the texts are
         # converted by the programs themselves.
         ("C.UTF-8", "prlimit --nofile=4:4", screens.DOT),
+        ("ja_JP.EUC-JP", "prlimit --nofile=4:4", "."),
     ]
 
     def test_texts_are_drawn_for_the_locale_in_one_column_each(self):

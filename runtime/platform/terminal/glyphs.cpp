@@ -72,6 +72,9 @@ std::optional<std::string> run(iconv_t converter, char32_t code_point) {
 
 } // namespace
 
+// A character the locale shows in other than one column (the middle dot is
+// two columns wide in the East Asian multibyte locales) shows as its ASCII
+// look-alike, which is one column everywhere; without one, as the substitute.
 char32_t display_code_point(char16_t unit) {
   char32_t code_point = unit;
   if (unit < 0x20) {
@@ -81,7 +84,11 @@ char32_t display_code_point(char16_t unit) {
   } else if ((unit >= 0x80 && unit < 0xA0) || (unit >= 0xD800 && unit < 0xE000)) {
     return kSubstitute;
   }
-  return single_column(code_point) ? code_point : kSubstitute;
+  if (single_column(code_point)) {
+    return code_point;
+  }
+  const auto look_alike = ascii_look_alike(code_point);
+  return look_alike ? static_cast<char32_t>(*look_alike) : kSubstitute;
 }
 
 OutputEncoder::OutputEncoder() = default;
@@ -128,8 +135,11 @@ void OutputEncoder::append(std::string& out, char32_t code_point) const {
   out += found->second;
 }
 
+// The substitute is never converted: where a character set has U+FFFD at
+// all (GB18030), it is as wide as the East Asian ambiguous characters there,
+// and '?' is the one-column substitute.
 std::string OutputEncoder::convert(char32_t code_point) const {
-  if (kind_ == Kind::converted) {
+  if (kind_ == Kind::converted && code_point != kSubstitute) {
     if (auto bytes = run(converter_, code_point)) {
       return *std::move(bytes);
     }

@@ -13,9 +13,11 @@ namespace platform::terminal {
 
 // The code point that shows `unit` in one column: U+0000 as a blank, the
 // other C0 codes and U+007F as the classic console glyphs, and a substitute
-// for C1 codes, lone surrogates and anything whose display width is not 1.
-// A single-byte locale knows the width of its own characters only: there the
-// others are kept, and the encoder shows each of them as one character.
+// for C1 codes and lone surrogates. A character whose display width in the
+// locale is not 1 shows as its ASCII look-alike (the middle dot as '.') or,
+// without one, as the substitute. A single-byte locale knows the width of its
+// own characters only: there the others are kept, and the encoder shows each
+// of them as one character.
 char32_t display_code_point(char16_t unit);
 
 inline constexpr char32_t kSubstitute = 0xFFFD;
