@@ -648,10 +648,17 @@ TEST(MemoryConsoleWindow, WindowIsFoundOnlyByItsExactTitle) {
   console.set_console_title(u"Console ");
   EXPECT_EQ(console.find_window(u"Console"), platform::kNullHandle);
   EXPECT_EQ(console.find_window(u"Console "), MemoryConsole::kWindow);
+  EXPECT_EQ(console.get_console_window(), MemoryConsole::kWindow);
   MemoryConsole::Config config;
   config.has_window = false;
   MemoryConsole windowless(config);
   EXPECT_EQ(windowless.find_window(u"Console"), platform::kNullHandle);
+  EXPECT_EQ(windowless.get_console_window(), platform::kNullHandle);
+  config.terminal_window = true;
+  MemoryConsole in_terminal(config);
+  EXPECT_EQ(in_terminal.find_window(u"Console"), MemoryConsole::kTerminalWindow);
+  EXPECT_EQ(in_terminal.get_system_menu(MemoryConsole::kTerminalWindow, false),
+            MemoryConsole::kTerminalMenu);
 }
 
 TEST(MemoryConsoleProcess, MemoryFailuresAndLiveCounts) {
