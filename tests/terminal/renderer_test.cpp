@@ -349,7 +349,7 @@ TEST(OutputEncoder, MultibyteCharsetsShowEachCellInOneColumn) {
   };
   const Case cases[] = {
       {u'a', "a", "a"},   {0x00B7, ".", "."}, {0x2190, "<", "<"}, {0x263A, "o", "\x81\x37\xA8\x32"},
-      {0x4E00, "?", "?"}, {0x0085, "?", "?"},
+      {0x4E00, "?", "?"}, {0x0085, "?", "?"}, {0x00E9, "e", "e"}, {0x00C6, "?", "?"},
   };
   const std::string saved = std::setlocale(LC_CTYPE, nullptr);
   for (const char* locale : {"ja_JP.EUC-JP", "zh_CN.GB18030"}) {

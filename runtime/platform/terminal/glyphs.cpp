@@ -7,6 +7,7 @@
 #include <cstring>
 #include <cwchar>
 #include <optional>
+#include <string_view>
 #include <utility>
 
 #include "runtime/platform/utf8.h"
@@ -35,6 +36,14 @@ constexpr std::array<std::pair<char32_t, char>, 26> kLookAlikes{{
     {U'\uFFFD', '?'},
 }};
 
+// The ASCII look-alikes of the Latin-1 letters U+00C0..U+00FF, as the C
+// library's transliteration gives them where it gives one character; '?'
+// where it gives none or more ("AE", "ss"). A multibyte locale may show these
+// letters two columns wide, and there the transliteration is not asked.
+constexpr std::string_view kLatin1Letters =
+    "AAAAAA?CEEEEIIIIDNOOOOOxOUUUUY??aaaaaa?ceeeeiiiidnooooo/ouuuuy?y";
+constexpr char32_t kFirstLatin1Letter = 0xC0;
+
 bool single_column(char32_t code_point) {
   if (code_point >= 0x20 && code_point < 0x7F) {
     return true;
@@ -46,10 +55,14 @@ bool single_column(char32_t code_point) {
 std::optional<char> ascii_look_alike(char32_t code_point) {
   const auto* known = std::find_if(kLookAlikes.begin(), kLookAlikes.end(),
                                    [&](const auto& entry) { return entry.first == code_point; });
-  if (known == kLookAlikes.end()) {
-    return std::nullopt;
+  if (known != kLookAlikes.end()) {
+    return known->second;
   }
-  return known->second;
+  if (code_point >= kFirstLatin1Letter && code_point - kFirstLatin1Letter < kLatin1Letters.size() &&
+      kLatin1Letters[code_point - kFirstLatin1Letter] != '?') {
+    return kLatin1Letters[code_point - kFirstLatin1Letter];
+  }
+  return std::nullopt;
 }
 
 // One code point through `converter`, or nothing when it fails.
