@@ -15,6 +15,11 @@ SHELL_OUTPUT = ["line one", "line two"]
 PREFACE = "printf 'line one\\nline two\\n'"
 
 
+def started_through_a_script(path):
+    with open(path, "rb") as f:
+        return f.read(2) == b"#!"
+
+
 def expected_chart(width, height):
     con = Console(width, height)
     con.shell_lines(*SHELL_OUTPUT)
@@ -120,6 +125,10 @@ class ChartScreens(unittest.TestCase):
                     self.skipTest(f"locale {name} is not installed and cannot be made here")
                 if launcher and shutil.which(launcher.split()[0]) is None:
                     self.skipTest(f"{launcher.split()[0]} is not installed")
+                if launcher and started_through_a_script(program_path("colorchart")):
+                    # An emulator (the arm64 suite's qemu) needs descriptors
+                    # of its own before the program runs at all.
+                    self.skipTest("the program is started through a script: the limit binds it too")
                 self.check_chart_text(PREFACE + "; " + preface, launcher, dot)
 
     def check_chart_text(self, preface, launcher, dot):
