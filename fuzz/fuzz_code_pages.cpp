@@ -1,7 +1,8 @@
 // The code-page conversions, through the runtime over the memory console and
-// through the terminal layer's iconv converter: code page 1252 turns any bytes
-// into UTF-16 and back unchanged, UTF-8 is stable after one round, and the
-// two implementations agree on code page 1252.
+// through the terminal layer's converter (both on the built-in code pages,
+// each with its own calling conventions): code page 1252 turns any bytes into
+// UTF-16 and back unchanged, UTF-8 is stable after one round, and the two
+// consoles agree.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -28,8 +29,8 @@ std::string runtime_to_ansi(std::u16string_view units, std::uint32_t code_page) 
 }
 
 // The Windows calling convention: measure, then convert.
-std::u16string iconv_to_wide(CodePageConverter& converter, std::string_view bytes,
-                             std::uint32_t code_page) {
+std::u16string terminal_to_wide(CodePageConverter& converter, std::string_view bytes,
+                                std::uint32_t code_page) {
   const int units =
       converter.to_wide(code_page, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
   std::u16string result(static_cast<std::size_t>(units), u'\0');
@@ -40,8 +41,8 @@ std::u16string iconv_to_wide(CodePageConverter& converter, std::string_view byte
   return result;
 }
 
-std::string iconv_to_ansi(CodePageConverter& converter, std::u16string_view units,
-                          std::uint32_t code_page) {
+std::string terminal_to_ansi(CodePageConverter& converter, std::u16string_view units,
+                             std::uint32_t code_page) {
   const int bytes =
       converter.to_multi_byte(code_page, units.data(), static_cast<int>(units.size()), nullptr, 0);
   std::string result(static_cast<std::size_t>(bytes), '\0');
@@ -61,8 +62,8 @@ void check_1252(CodePageConverter& converter, const std::string& bytes) {
   const std::u16string wide = runtime_to_wide(bytes, 0);
   FUZZ_CHECK(wide.size() == bytes.size());
   FUZZ_CHECK(runtime_to_ansi(wide, 0) == bytes);
-  FUZZ_CHECK(iconv_to_wide(converter, bytes, kCodePage1252) == wide);
-  FUZZ_CHECK(iconv_to_ansi(converter, wide, kCodePage1252) == bytes);
+  FUZZ_CHECK(terminal_to_wide(converter, bytes, kCodePage1252) == wide);
+  FUZZ_CHECK(terminal_to_ansi(converter, wide, kCodePage1252) == bytes);
 }
 
 void check_utf8(CodePageConverter& converter, const std::string& bytes) {
@@ -71,13 +72,13 @@ void check_utf8(CodePageConverter& converter, const std::string& bytes) {
   FUZZ_CHECK(again == bytes || has_replacement(wide));
   FUZZ_CHECK(runtime_to_wide(again, kCodePageUtf8) == wide);
 
-  const std::u16string iconv_wide = iconv_to_wide(converter, bytes, kCodePageUtf8);
-  const std::string iconv_again = iconv_to_ansi(converter, iconv_wide, kCodePageUtf8);
-  FUZZ_CHECK(iconv_again == bytes || has_replacement(iconv_wide));
-  FUZZ_CHECK(iconv_to_wide(converter, iconv_again, kCodePageUtf8) == iconv_wide);
+  const std::u16string terminal_wide = terminal_to_wide(converter, bytes, kCodePageUtf8);
+  const std::string terminal_again = terminal_to_ansi(converter, terminal_wide, kCodePageUtf8);
+  FUZZ_CHECK(terminal_again == bytes || has_replacement(terminal_wide));
+  FUZZ_CHECK(terminal_to_wide(converter, terminal_again, kCodePageUtf8) == terminal_wide);
   // Well-formed text reads the same either way.
   if (again == bytes) {
-    FUZZ_CHECK(iconv_wide == wide);
+    FUZZ_CHECK(terminal_wide == wide);
   }
 }
 
@@ -86,7 +87,7 @@ void check_utf8(CodePageConverter& converter, const std::string& bytes) {
 void check_units_to_1252(CodePageConverter& converter, const std::u16string& units) {
   const std::string narrow = runtime_to_ansi(units, kCodePage1252);
   FUZZ_CHECK(narrow.size() == units.size());
-  FUZZ_CHECK(iconv_to_ansi(converter, units, kCodePage1252) == narrow);
+  FUZZ_CHECK(terminal_to_ansi(converter, units, kCodePage1252) == narrow);
   const std::u16string back = runtime_to_wide(narrow, kCodePage1252);
   for (std::size_t i = 0; i < units.size(); ++i) {
     FUZZ_CHECK(back[i] == units[i] || back[i] == u'?');

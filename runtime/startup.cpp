@@ -300,8 +300,14 @@ Handle runtime_console_window() {
     return platform::kNullHandle;
   }
   platform.sleep(kTitleDancePauseMs);
-  const Handle window = platform.find_window(marked.c_str());
+  Handle window = platform.find_window(marked.c_str());
   platform.set_console_title(title.c_str());
+  // A terminal that shows the console's title in its own caption (Windows
+  // Terminal) lets the title find the terminal's window, which belongs to
+  // another process: only the console's own window is ours to change.
+  if (window != platform::kNullHandle && window != platform.get_console_window()) {
+    window = platform::kNullHandle;
+  }
   state.console_window = window;
   return window;
 }

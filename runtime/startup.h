@@ -21,7 +21,8 @@ inline constexpr std::uint32_t kTitleDancePauseMs = 200;
 // values and loads the FPU control word.
 void runtime_init_program();
 
-// The console window's handle, looked up (with the title dance) on first need.
+// The console window's handle, looked up (with the title dance) on first need;
+// none when the window the title finds is not the console's own.
 platform::Handle runtime_console_window();
 
 // Applies (registers the control handler, removes the Close item) or removes

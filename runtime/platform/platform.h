@@ -203,6 +203,8 @@ public:
   virtual std::uint32_t get_console_title(char16_t* buffer, std::uint32_t size) = 0;
   virtual bool set_console_title(const char16_t* title) = 0;
   virtual Handle find_window(const char16_t* title) = 0;
+  // The console's own window (GetConsoleWindow); none when it has none.
+  virtual Handle get_console_window() = 0;
   virtual Handle get_system_menu(Handle window, bool revert) = 0;
   virtual bool delete_menu(Handle menu, std::uint32_t position, std::uint32_t flags) = 0;
   virtual bool insert_menu(Handle menu, std::uint32_t position, std::uint32_t flags,

@@ -176,6 +176,9 @@ std::uint32_t ScreenBuffer::fill(std::uint32_t length, Coord start, Apply apply)
   const std::size_t total = width * static_cast<std::size_t>(size_.y);
   const std::size_t first = grid_index(start.x, start.y, size_.x);
   const std::size_t count = std::min<std::size_t>(length, total - first);
+  if (count == 0) {
+    return 0; // a fill of length 0 is a valid call that writes nothing
+  }
   const std::size_t last = first + count - 1;
   const bool to_the_end = first + count == total;
   const int last_row = static_cast<int>(last / width);

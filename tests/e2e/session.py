@@ -33,7 +33,7 @@ trap : INT QUIT
 cd "$D" && ulimit -c 0
 stty -g > "$D/stty-before"
 {preface}
-sh -c 'echo $$ > "$1/pid"; shift; exec "$@"' sh "$D" {program} {redirections}
+sh -c 'echo $$ > "$1/pid"; shift; exec "$@"' sh "$D" {launcher} {program} {redirections}
 status=$?
 stty -g > "$D/stty-after"
 printf '%s' {mark}
@@ -43,12 +43,15 @@ exec sleep 3600
 
 
 class Session:
-    def __init__(self, program, width=80, height=25, preface="", redirections="", term=TERM):
+    def __init__(self, program, width=80, height=25, preface="", redirections="", term=TERM,
+                 launcher=""):
+        """`launcher`: words that start the program, e.g. prlimit with its limits."""
         self.dir = tempfile.mkdtemp(prefix="e2e-")
         script = os.path.join(self.dir, "run.sh")
         with open(script, "w", encoding="utf-8") as f:
             f.write(WRAPPER.format(dir=shlex.quote(self.dir), preface=preface,
-                                   program=shlex.quote(program), redirections=redirections,
+                                   launcher=launcher, program=shlex.quote(program),
+                                   redirections=redirections,
                                    mark=shlex.quote(END_MARK)))
         self.pane = Pane(f"sh {shlex.quote(script)}", width, height, term)
 

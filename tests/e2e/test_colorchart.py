@@ -1,16 +1,23 @@
 """colorchart in a real terminal: the chart below earlier shell output, with
 and without scrolling, the closing key, and redirected standard streams."""
 
+import shutil
 import unittest
 
 import screens
 from console_model import Console
 from cells import compare, plain_text
+from locales import locale_preface
 from session import END_MARK, Session, program_path
 from tmux import TERM, TERM_WITHOUT_BCE, wait_for_file
 
 SHELL_OUTPUT = ["line one", "line two"]
 PREFACE = "printf 'line one\\nline two\\n'"
+
+
+def started_through_a_script(path):
+    with open(path, "rb") as f:
+        return f.read(2) == b"#!"
 
 
 def expected_chart(width, height):
@@ -96,19 +103,46 @@ class ChartScreens(unittest.TestCase):
                     self.assertEqual(s.status(), 0)
 
 
-    def test_separators_are_encoded_for_the_locale(self):
-        # In the C locale the terminal gets ASCII only: each middle dot is
-        # drawn as its look-alike '.', and the layout stays the same.
+    # Locale, launcher, what each middle dot shows as. Every other cell shows
+    # as written: the layout stays the same in every locale.
+    LOCALE_CASES = [
+        # ASCII only: the dot's look-alike.
+        ("C", "", "."),
+        # The dot is two columns wide in these multibyte locales (or missing).
+        ("ja_JP.EUC-JP", "", "."),
+        ("zh_CN.GB18030", "", "."),
+        # No descriptor left for loading a converter module: the texts are
+        # converted by the programs themselves.
+        ("C.UTF-8", "prlimit --nofile=4:4", screens.DOT),
+        ("ja_JP.EUC-JP", "prlimit --nofile=4:4", "."),
+    ]
+
+    def test_texts_are_drawn_for_the_locale_in_one_column_each(self):
+        for name, launcher, dot in self.LOCALE_CASES:
+            with self.subTest(locale=name, launcher=launcher):
+                preface = locale_preface(name)
+                if preface is None:
+                    self.skipTest(f"locale {name} is not installed and cannot be made here")
+                if launcher and shutil.which(launcher.split()[0]) is None:
+                    self.skipTest(f"{launcher.split()[0]} is not installed")
+                if launcher and started_through_a_script(program_path("colorchart")):
+                    # An emulator (the arm64 suite's qemu) needs descriptors
+                    # of its own before the program runs at all.
+                    self.skipTest("the program is started through a script: the limit binds it too")
+                self.check_chart_text(PREFACE + "; " + preface, launcher, dot)
+
+    def check_chart_text(self, preface, launcher, dot):
         con = expected_chart(80, 50)
-        with Session(program_path("colorchart"), 80, 50,
-                     preface=PREFACE + "; export LC_ALL=C LANG=C") as s:
+        with Session(program_path("colorchart"), 80, 50, preface=preface,
+                     launcher=launcher) as s:
             s.pane.wait_until(lambda: "Any key to close." in plain_text(s.pane.screen()),
                               "the chart")
             rows = s.pane.screen()
             for r, want in enumerate(con.rows):
                 for c, cell in enumerate(want):
-                    expected = "." if cell.ch == screens.DOT else cell.ch
-                    self.assertEqual(rows[r][c].ch, expected, f"row {r + 1} col {c + 1}")
+                    expected = dot if cell.ch == screens.DOT else cell.ch
+                    self.assertEqual(rows[r][c].ch, expected,
+                                     f"row {r + 1} col {c + 1}\n" + plain_text(rows))
             s.pane.keys("q")
             self.assertEqual(s.status(), 0)
 

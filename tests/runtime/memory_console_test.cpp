@@ -162,6 +162,24 @@ TEST(MemoryConsoleScreen, FillsRunOnIntoFollowingRowsAndStopAtTheEnd) {
   }
 }
 
+// A length of 0 is a valid call that writes nothing, wherever it starts: the
+// last cell of such a fill must not be computed as the one before the first.
+TEST(MemoryConsoleScreen, FillsOfLengthZeroWriteNothing) {
+  for (const Coord start : {Coord{0, 0}, Coord{5, 2}, Coord{79, 24}}) {
+    MemoryConsole console;
+    fill_rows_with_letters(console);
+    const std::vector<std::u16string> before = screen(console);
+    std::uint32_t written = 99;
+    EXPECT_TRUE(console.fill_console_output_character(kOut, 'X', 0, start, written));
+    EXPECT_EQ(written, 0U);
+    written = 99;
+    EXPECT_TRUE(console.fill_console_output_attribute(kOut, 0x2A, 0, start, written));
+    EXPECT_EQ(written, 0U);
+    EXPECT_EQ(screen(console), before) << start.x << "," << start.y;
+    EXPECT_EQ(console.cell(start.x, start.y).attributes, 7);
+  }
+}
+
 TEST(MemoryConsoleScreen, FillCharacterGoesThroughTheAnsiCodePage) {
   MemoryConsole console(small_console(4, 1));
   std::uint32_t written = 0;
@@ -630,10 +648,17 @@ TEST(MemoryConsoleWindow, WindowIsFoundOnlyByItsExactTitle) {
   console.set_console_title(u"Console ");
   EXPECT_EQ(console.find_window(u"Console"), platform::kNullHandle);
   EXPECT_EQ(console.find_window(u"Console "), MemoryConsole::kWindow);
+  EXPECT_EQ(console.get_console_window(), MemoryConsole::kWindow);
   MemoryConsole::Config config;
   config.has_window = false;
   MemoryConsole windowless(config);
   EXPECT_EQ(windowless.find_window(u"Console"), platform::kNullHandle);
+  EXPECT_EQ(windowless.get_console_window(), platform::kNullHandle);
+  config.terminal_window = true;
+  MemoryConsole in_terminal(config);
+  EXPECT_EQ(in_terminal.find_window(u"Console"), MemoryConsole::kTerminalWindow);
+  EXPECT_EQ(in_terminal.get_system_menu(MemoryConsole::kTerminalWindow, false),
+            MemoryConsole::kTerminalMenu);
 }
 
 TEST(MemoryConsoleProcess, MemoryFailuresAndLiveCounts) {

@@ -41,6 +41,7 @@ struct MainCall {
   RuntimeState state;
   platform::CtrlHandler handler = nullptr;
   bool close_in_menu = true;
+  std::vector<platform::MenuItem> terminal_menu;
 };
 
 // The test program's main routine records its call here and then runs the
@@ -61,6 +62,7 @@ std::int32_t recording_main(platform::Handle instance, platform::Handle previous
   g_main.state = runtime_state();
   g_main.handler = console.ctrl_handler();
   g_main.close_in_menu = console.menu_has_close();
+  g_main.terminal_menu = console.terminal_menu();
   return g_body ? g_body() : 0;
 }
 
@@ -104,33 +106,21 @@ TEST_F(StartupTest, StartUpPreparesTheConsoleInOrderAndCallsMainOnce) {
   ASSERT_EQ(g_main.count, 1);
 
   const std::vector<std::string> start_up = {
-      "GetVersionExA",         "GetStdHandle",     "GetStdHandle",
-      "GetStdHandle",          "CreateFileA",      "GetConsoleMode",
-      "SetConsoleMode",        "GetConsoleMode",   "SetConsoleMode",
-      "GetConsoleTitleW",      "SetConsoleTitleW", "Sleep",
-      "FindWindowW",           "SetConsoleTitleW", "GetSystemMenu",
-      "SetConsoleCtrlHandler", "DeleteMenu",       "DrawMenuBar",
-      "GetConsoleCursorInfo",  "GetStartupInfoA",  "GetCommandLineW",
-      "GetModuleHandleW",      "TlsAlloc",         "TlsGetValue",
-      "GlobalAlloc",           "TlsSetValue",      "CoInitialize"};
+      "GetVersionExA",         "GetStdHandle",     "GetStdHandle",     "GetStdHandle",
+      "CreateFileA",           "GetConsoleMode",   "SetConsoleMode",   "GetConsoleMode",
+      "SetConsoleMode",        "GetConsoleTitleW", "SetConsoleTitleW", "Sleep",
+      "FindWindowW",           "SetConsoleTitleW", "GetConsoleWindow", "GetSystemMenu",
+      "SetConsoleCtrlHandler", "DeleteMenu",       "DrawMenuBar",      "GetConsoleCursorInfo",
+      "GetStartupInfoA",       "GetCommandLineW",  "GetModuleHandleW", "TlsAlloc",
+      "TlsGetValue",           "GlobalAlloc",      "TlsSetValue",      "CoInitialize"};
   EXPECT_EQ(calls_between(console, 0, g_main.calls_before), start_up);
 
-  const std::vector<std::string> shutdown = {"CloseHandle",
-                                             "TlsGetValue",
-                                             "GlobalFree",
-                                             "TlsSetValue",
-                                             "TlsFree",
-                                             "CoUninitialize",
-                                             "GetConsoleTitleW",
-                                             "SetConsoleTitleW",
-                                             "Sleep",
-                                             "FindWindowW",
-                                             "SetConsoleTitleW",
-                                             "GetSystemMenu",
-                                             "SetConsoleCtrlHandler",
-                                             "InsertMenuW",
-                                             "DrawMenuBar",
-                                             "ExitProcess"};
+  const std::vector<std::string> shutdown = {
+      "CloseHandle",   "TlsGetValue",           "GlobalFree",       "TlsSetValue",
+      "TlsFree",       "CoUninitialize",        "GetConsoleTitleW", "SetConsoleTitleW",
+      "Sleep",         "FindWindowW",           "SetConsoleTitleW", "GetConsoleWindow",
+      "GetSystemMenu", "SetConsoleCtrlHandler", "InsertMenuW",      "DrawMenuBar",
+      "ExitProcess"};
   EXPECT_EQ(calls_between(console, g_main.calls_before, console.calls().size()), shutdown);
 
   ASSERT_EQ(console.create_file_calls().size(), 1U);
@@ -329,6 +319,23 @@ TEST_F(StartupTest, OptionBit1000LeavesHandlerAndMenuAlone) {
     EXPECT_EQ(console.count_calls(call), 0U) << call;
   }
   EXPECT_EQ(console.close_item_position(), 6U);
+}
+
+// Under a terminal that shows the console's title in its own window, the
+// lookup finds that window, another process's: its system menu keeps its
+// Close item, at start-up and at shutdown. The title steps are as always.
+TEST_F(StartupTest, AWindowOfAnotherProcessWithTheMarkedTitleIsLeftAlone) {
+  MemoryConsole::Config config;
+  config.terminal_window = true;
+  MemoryConsole console(config);
+  const std::vector<platform::MenuItem> untouched = console.terminal_menu();
+  const MemoryConsoleStop stop = run(console, test_program());
+  EXPECT_EQ(stop.exit_code, 0U);
+  EXPECT_EQ(g_main.terminal_menu, untouched) << "while the program ran";
+  EXPECT_EQ(console.terminal_menu(), untouched) << "after the end";
+  EXPECT_EQ(console.titles_set(), (std::vector<std::u16string>{u"Console       ", u"Console",
+                                                               u"Console       ", u"Console"}));
+  EXPECT_EQ(console.count_calls("FindWindowW"), 2U);
 }
 
 TEST_F(StartupTest, TitleShowsSevenSpacesForTwoHundredMillisecondsAtStartAndEnd) {

@@ -17,7 +17,8 @@ for suite in runtime_tests program_tests terminal_tests; do
   binary="$BUILD_DIR/bin/$suite"
   [ -x "$binary" ] || continue
   echo "--- valgrind $suite"
-  if ! valgrind --quiet --error-exitcode=99 --leak-check=full --show-leak-kinds=definite,indirect \
+  if ! valgrind --quiet --error-exitcode=99 --suppressions="$(dirname "$0")/../valgrind.supp" \
+      --leak-check=full --show-leak-kinds=definite,indirect \
       --errors-for-leak-kinds=definite,indirect "$binary" --gtest_brief=1 --gtest_filter="$filter"; then
     status=1
   fi

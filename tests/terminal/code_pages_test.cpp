@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include <sys/resource.h>
+
 #include "runtime/platform/terminal/code_pages.h"
 
 namespace {
@@ -52,6 +54,34 @@ TEST(CodePages, AnsiCodePageIs1252BothWays) {
     EXPECT_EQ(to_wide(converter, 1252, pair.bytes), pair.text) << pair.bytes;
   }
   EXPECT_EQ(to_multi_byte(converter, 0, u"\u4E00x"), "?x") << "not in 1252";
+}
+
+// While it lives, no descriptor can be opened, so no converter module can be
+// loaded.
+class NoDescriptorsLeft {
+public:
+  NoDescriptorsLeft() {
+    ::getrlimit(RLIMIT_NOFILE, &saved_);
+    const rlimit none{0, saved_.rlim_max};
+    ::setrlimit(RLIMIT_NOFILE, &none);
+  }
+  ~NoDescriptorsLeft() { ::setrlimit(RLIMIT_NOFILE, &saved_); }
+  NoDescriptorsLeft(const NoDescriptorsLeft&) = delete;
+  NoDescriptorsLeft& operator=(const NoDescriptorsLeft&) = delete;
+
+private:
+  rlimit saved_{};
+};
+
+// The system ANSI code page and UTF-8 are built in: the programs' texts
+// convert however the C library's converters fare.
+TEST(CodePages, BuiltInCodePagesNeedNoConverterModule) {
+  CodePageConverter converter;
+  const NoDescriptorsLeft no_descriptors;
+  EXPECT_EQ(to_wide(converter, 0, "\xB7 \x80"), u"\u00B7 \u20AC");
+  EXPECT_EQ(to_multi_byte(converter, 1252, u"\u00B7"), "\xB7");
+  EXPECT_EQ(to_wide(converter, 65001, "\xC2\xB7"), u"\u00B7");
+  EXPECT_EQ(to_multi_byte(converter, 65001, u"\u00B7"), "\xC2\xB7");
 }
 
 TEST(CodePages, Utf8ReplacesMalformedBytes) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <iostream>
 #include <optional>
 #include <random>
 #include <string>
@@ -315,6 +316,9 @@ TEST(OutputEncoder, EightBitCharsetsShowEachCellAsOneCharacter) {
   const std::string saved = std::setlocale(LC_CTYPE, nullptr);
   std::setlocale(LC_CTYPE, "C");
   const OutputEncoder ascii("ANSI_X3.4-1968");
+  // A set with no converter gives ASCII, as the C locale does, not UTF-8.
+  const OutputEncoder unconverted("NO-SUCH-CHARSET");
+  EXPECT_FALSE(unconverted.utf8());
   const OutputEncoder latin1("ISO-8859-1");
   for (const Case& c : cases) {
     const char32_t shown = display_code_point(c.unit);
@@ -323,8 +327,43 @@ TEST(OutputEncoder, EightBitCharsetsShowEachCellAsOneCharacter) {
       ascii.append(out, shown);
       EXPECT_EQ(out, c.ascii) << "ASCII " << std::hex << static_cast<int>(c.unit);
       out.clear();
+      unconverted.append(out, shown);
+      EXPECT_EQ(out, c.ascii) << "no converter " << std::hex << static_cast<int>(c.unit);
+      out.clear();
       latin1.append(out, shown);
       EXPECT_EQ(out, c.latin1) << "Latin-1 " << std::hex << static_cast<int>(c.unit);
+    }
+  }
+  std::setlocale(LC_CTYPE, saved.c_str());
+}
+
+// In the East Asian multibyte locales many characters are two columns wide
+// (the middle dot among them) or missing: each shows as its one-column
+// look-alike, or '?', never as U+FFFD. A character the locale shows in one
+// column is sent as itself.
+TEST(OutputEncoder, MultibyteCharsetsShowEachCellInOneColumn) {
+  struct Case {
+    char16_t unit;
+    const char* euc_jp;
+    const char* gb18030;
+  };
+  const Case cases[] = {
+      {u'a', "a", "a"},   {0x00B7, ".", "."}, {0x2190, "<", "<"}, {0x263A, "o", "\x81\x37\xA8\x32"},
+      {0x4E00, "?", "?"}, {0x0085, "?", "?"}, {0x00E9, "e", "e"}, {0x00C6, "?", "?"},
+  };
+  const std::string saved = std::setlocale(LC_CTYPE, nullptr);
+  for (const char* locale : {"ja_JP.EUC-JP", "zh_CN.GB18030"}) {
+    if (std::setlocale(LC_CTYPE, locale) == nullptr) {
+      std::cout << "[  SKIPPED ] locale " << locale << " is not installed\n";
+      continue;
+    }
+    const bool euc_jp = std::string_view(locale) == "ja_JP.EUC-JP";
+    const OutputEncoder encoder(euc_jp ? "EUC-JP" : "GB18030");
+    for (const Case& c : cases) {
+      std::string out;
+      encoder.append(out, display_code_point(c.unit));
+      EXPECT_EQ(out, euc_jp ? c.euc_jp : c.gb18030)
+          << locale << " " << std::hex << static_cast<int>(c.unit);
     }
   }
   std::setlocale(LC_CTYPE, saved.c_str());

@@ -12,6 +12,8 @@
 
 #include "runtime/platform/win32/win32_console.h"
 #include "runtime/platform/win32/win32_convert.h"
+#include "runtime/startup.h"
+#include "runtime/state.h"
 
 namespace {
 
@@ -412,6 +414,13 @@ TEST_F(Win32Console, FillsRunOnIntoTheFollowingRows) {
   EXPECT_EQ(row_cells(4).back().character, u'x');
   EXPECT_EQ(row_text(5).substr(0, kColumns - 1), std::u16string(kColumns - 1, u'x'));
   EXPECT_EQ(row_cells(5).back().character, u' ');
+
+  // A length of 0 is a valid call that writes nothing.
+  written = 9;
+  EXPECT_TRUE(win32().fill_console_output_attribute(screen(), 0x70, 0, Coord{0, 6}, written));
+  EXPECT_TRUE(win32().fill_console_output_character(screen(), 'x', 0, Coord{0, 6}, written));
+  EXPECT_EQ(written, 0U);
+  EXPECT_EQ(row_cells(6).front().attributes, 7);
 }
 
 TEST_F(Win32Console, CursorPositionAndShape) {
@@ -515,6 +524,36 @@ TEST_F(Win32Console, TitleReadBackAsSet) {
   ASSERT_EQ(win32().get_console_title(now.data(), now.size()), 19U);
   EXPECT_EQ(std::u16string(now.data()), u"colour test \u00b7 title");
   win32().set_console_title(std::u16string(before.data(), length).c_str());
+}
+
+// A top-level window of this process that carries the title the lookup
+// marks the console with, as a terminal's window carries the console's title
+// (Windows Terminal): it is not the console's window, so the console guard
+// leaves its system menu alone, at start-up and at shutdown.
+TEST_F(Win32Console, TheGuardLeavesAWindowThatIsNotTheConsolesAlone) {
+  std::array<wchar_t, 1024> title{};
+  GetConsoleTitleW(title.data(), static_cast<DWORD>(title.size()));
+  const std::wstring marked = std::wstring(title.data()) + L"       ";
+  HWND other = CreateWindowExW(0, L"STATIC", marked.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (other == nullptr) {
+    GTEST_SKIP() << "no window can be made here";
+  }
+  HMENU menu = GetSystemMenu(other, FALSE);
+  ASSERT_NE(menu, nullptr);
+  const int items = GetMenuItemCount(menu);
+
+  RuntimeState& state = runtime_state();
+  state = RuntimeState{};
+  state.platform = &win32();
+  runtime_console_guard(true);
+  EXPECT_NE(state.console_window, reinterpret_cast<Handle>(other));
+  EXPECT_NE(GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1))
+      << "Close was removed from another window's menu";
+  runtime_console_guard(false);
+  EXPECT_EQ(GetMenuItemCount(menu), items) << "the other window's menu changed";
+  state = RuntimeState{};
+  DestroyWindow(other);
 }
 
 } // namespace

@@ -68,8 +68,8 @@ MemoryConsole::MemoryConsole(Config config)
       window_(config_.window.value_or(
           SmallRect{0, 0, narrow(config_.columns - 1), narrow(config_.rows - 1)})),
       cursor_(config_.cursor), text_attribute_(config_.initial_attributes),
-      cursor_info_(config_.cursor_info), title_(config_.title),
-      system_menu_(initial_system_menu()) {
+      cursor_info_(config_.cursor_info), title_(config_.title), system_menu_(initial_system_menu()),
+      terminal_menu_(initial_system_menu()) {
   modes_[kConsoleInput] = kDefaultInputMode;
   modes_[kStdOutput] = kDefaultOutputMode;
 }
@@ -368,70 +368,95 @@ bool MemoryConsole::set_console_title(const char16_t* title) {
 
 Handle MemoryConsole::find_window(const char16_t* title) {
   log("FindWindowW");
-  if (!config_.has_window || title == nullptr || title_ != title) {
+  if (title == nullptr || title_ != title) {
     return kNullHandle;
   }
-  return kWindow;
+  if (config_.terminal_window) {
+    return kTerminalWindow;
+  }
+  return config_.has_window ? kWindow : kNullHandle;
+}
+
+Handle MemoryConsole::get_console_window() {
+  log("GetConsoleWindow");
+  return config_.has_window ? kWindow : kNullHandle;
+}
+
+std::vector<MenuItem>* MemoryConsole::menu_items(Handle menu) {
+  if (menu == kSystemMenu) {
+    return &system_menu_;
+  }
+  if (menu == kTerminalMenu) {
+    return &terminal_menu_;
+  }
+  return nullptr;
 }
 
 Handle MemoryConsole::get_system_menu(Handle window, bool revert) {
   log("GetSystemMenu");
-  if (window != kWindow) {
+  Handle menu = kNullHandle;
+  if (window == kWindow) {
+    menu = kSystemMenu;
+  } else if (window == kTerminalWindow && config_.terminal_window) {
+    menu = kTerminalMenu;
+  } else {
     return kNullHandle;
   }
   if (revert) {
-    system_menu_ = initial_system_menu();
+    *menu_items(menu) = initial_system_menu();
     return kNullHandle;
   }
-  return kSystemMenu;
+  return menu;
 }
 
 bool MemoryConsole::delete_menu(Handle menu, std::uint32_t position, std::uint32_t flags) {
   log("DeleteMenu");
-  if (menu != kSystemMenu) {
+  std::vector<MenuItem>* items = menu_items(menu);
+  if (items == nullptr) {
     return false;
   }
   if ((flags & kMfByPosition) != 0) {
-    if (position >= system_menu_.size()) {
+    if (position >= items->size()) {
       return false;
     }
-    system_menu_.erase(system_menu_.begin() + position);
+    items->erase(items->begin() + position);
     return true;
   }
-  auto found = std::find_if(system_menu_.begin(), system_menu_.end(),
+  auto found = std::find_if(items->begin(), items->end(),
                             [position](const MenuItem& item) { return item.id == position; });
-  if (found == system_menu_.end()) {
+  if (found == items->end()) {
     return false;
   }
-  system_menu_.erase(found);
+  items->erase(found);
   return true;
 }
 
 bool MemoryConsole::insert_menu(Handle menu, std::uint32_t position, std::uint32_t flags,
                                 std::uintptr_t item_id, const char16_t* text) {
   log("InsertMenuW");
-  if (menu != kSystemMenu) {
+  std::vector<MenuItem>* items = menu_items(menu);
+  if (items == nullptr) {
     return false;
   }
   MenuItem item{static_cast<std::uint32_t>(item_id), text == nullptr ? u"" : text};
   if ((flags & kMfByPosition) != 0) {
     // A position past the end (-1 included) appends, as Windows does.
-    std::size_t at = std::min<std::size_t>(position, system_menu_.size());
-    system_menu_.insert(system_menu_.begin() + static_cast<std::ptrdiff_t>(at), std::move(item));
+    std::size_t at = std::min<std::size_t>(position, items->size());
+    items->insert(items->begin() + static_cast<std::ptrdiff_t>(at), std::move(item));
     return true;
   }
-  auto found = std::find_if(system_menu_.begin(), system_menu_.end(),
+  auto found = std::find_if(items->begin(), items->end(),
                             [position](const MenuItem& entry) { return entry.id == position; });
-  if (found == system_menu_.end()) {
+  if (found == items->end()) {
     return false;
   }
-  system_menu_.insert(found, std::move(item));
+  items->insert(found, std::move(item));
   return true;
 }
 
 bool MemoryConsole::draw_menu_bar(Handle window) {
   log("DrawMenuBar");
-  return window == kWindow;
+  return window == kWindow || (window == kTerminalWindow && config_.terminal_window);
 }
 
 bool MemoryConsole::get_window_rect(Handle window, WindowRect& rect) {

@@ -42,6 +42,8 @@ struct MessageBoxRecord {
 struct MenuItem {
   std::uint32_t id = 0;
   std::u16string text;
+
+  friend bool operator==(const MenuItem&, const MenuItem&) = default;
 };
 
 // The arguments of one CreateFileA call.
@@ -63,6 +65,9 @@ public:
   static constexpr Handle kModule = 0x400000;
   static constexpr Handle kWindow = 0x1000;
   static constexpr Handle kSystemMenu = 0x2000;
+  // A terminal application's top-level window and its system menu.
+  static constexpr Handle kTerminalWindow = 0x3000;
+  static constexpr Handle kTerminalMenu = 0x4000;
 
   struct Config {
     std::int16_t columns = 80;
@@ -91,6 +96,11 @@ public:
     std::uint64_t idle_limit_ms = 60000;
     // The console window exists (the lookup by title can find it).
     bool has_window = true;
+    // A terminal application shows the console's title in the caption of
+    // its own top-level window (kTerminalWindow), which belongs to another
+    // process, as Windows Terminal does; the lookup by title finds that
+    // window instead of the console's own.
+    bool terminal_window = false;
     // The run ends at the first call of this Windows name, before the call
     // acts, so that a test sees the console as it was then; empty: never.
     std::string stop_at_call;
@@ -148,6 +158,7 @@ public:
   [[nodiscard]] const std::vector<std::u16string>& titles_set() const { return titles_set_; }
   [[nodiscard]] const std::u16string& title() const { return title_; }
   [[nodiscard]] const std::vector<MenuItem>& system_menu() const { return system_menu_; }
+  [[nodiscard]] const std::vector<MenuItem>& terminal_menu() const { return terminal_menu_; }
   [[nodiscard]] bool menu_has_close() const;
   [[nodiscard]] std::optional<std::size_t> close_item_position() const;
   [[nodiscard]] CtrlHandler ctrl_handler() const { return ctrl_handler_; }
@@ -210,6 +221,7 @@ public:
   std::uint32_t get_console_title(char16_t* buffer, std::uint32_t size) override;
   bool set_console_title(const char16_t* title) override;
   Handle find_window(const char16_t* title) override;
+  Handle get_console_window() override;
   Handle get_system_menu(Handle window, bool revert) override;
   bool delete_menu(Handle menu, std::uint32_t position, std::uint32_t flags) override;
   bool insert_menu(Handle menu, std::uint32_t position, std::uint32_t flags, std::uintptr_t item_id,
@@ -269,6 +281,8 @@ private:
   void log(std::string_view name);
   [[nodiscard]] bool is_input(Handle console) const;
   void move_window_to_show_cursor();
+  // The items of a system menu handle; null for any other handle.
+  [[nodiscard]] std::vector<MenuItem>* menu_items(Handle menu);
   [[nodiscard]] bool is_screen(Handle console) const;
   void deliver_due_records();
   void* allocate_string_block(std::uint32_t bytes);
@@ -295,6 +309,7 @@ private:
   std::u16string title_;
   std::vector<std::u16string> titles_set_;
   std::vector<MenuItem> system_menu_;
+  std::vector<MenuItem> terminal_menu_;
   CtrlHandler ctrl_handler_ = nullptr;
   std::vector<MessageBoxRecord> message_boxes_;
   std::optional<std::uint32_t> exit_code_;

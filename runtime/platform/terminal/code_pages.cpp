@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/platform/built_in_code_pages.h"
 #include "runtime/platform/text_buffers.h"
 
 namespace platform::terminal {
@@ -19,10 +20,13 @@ const char* utf16_name() {
   return std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
 }
 
-// The five bytes code page 1252 leaves undefined stand for the C1 code of
-// the same value, both ways, as they do on Windows.
-bool undefined_in_1252(unsigned value) {
-  return value == 0x81 || value == 0x8D || value == 0x8F || value == 0x90 || value == 0x9D;
+// Code page 0, the system ANSI code page, is 1252.
+std::uint32_t resolved(std::uint32_t code_page) {
+  return code_page == 0 ? kAnsiCodePage : code_page;
+}
+
+bool is_utf8(const std::string& charset) {
+  return charset == "UTF-8" || charset == "utf8";
 }
 
 } // namespace
@@ -95,6 +99,9 @@ std::u16string CodePageConverter::decode_with(iconv_t descriptor, std::string_vi
 }
 
 std::u16string CodePageConverter::decode(const std::string& charset, std::string_view bytes) {
+  if (is_utf8(charset)) {
+    return code_pages::to_utf16(kUtf8CodePage, bytes);
+  }
   const iconv_t descriptor = converter(utf16_name(), charset);
   if (descriptor == kNoConverter) {
     std::u16string result;
@@ -115,6 +122,11 @@ int CodePageConverter::to_wide(std::uint32_t code_page, const char* source, int 
   if (length == 0) {
     return 0;
   }
+  if (code_pages::is_built_in(resolved(code_page))) {
+    return text::deliver(
+        code_pages::to_utf16(resolved(code_page), std::string_view(source, length)), output,
+        output_units);
+  }
   const std::string charset = charset_of_code_page(code_page);
   const iconv_t descriptor = converter(utf16_name(), charset);
   if (descriptor == kNoConverter) {
@@ -134,12 +146,16 @@ int CodePageConverter::to_multi_byte(std::uint32_t code_page, const char16_t* so
   if (length == 0) {
     return 0;
   }
+  if (code_pages::is_built_in(resolved(code_page))) {
+    return text::deliver(
+        code_pages::from_utf16(resolved(code_page), std::u16string_view(source, length)), output,
+        output_bytes);
+  }
   const std::string charset = charset_of_code_page(code_page);
   const iconv_t descriptor = converter(charset, utf16_name());
   if (descriptor == kNoConverter) {
     return 0;
   }
-  const bool is_1252 = charset == "CP1252";
   std::string result;
   std::vector<char> buffer((length * 4) + 16);
   char* input = reinterpret_cast<char*>(const_cast<char16_t*>(source));
@@ -155,9 +171,7 @@ int CodePageConverter::to_multi_byte(std::uint32_t code_page, const char16_t* so
     if (errno == E2BIG) {
       continue;
     }
-    char16_t unit = 0;
-    std::memcpy(&unit, input, 2);
-    result += is_1252 && undefined_in_1252(unit) ? static_cast<char>(unit) : '?';
+    result += '?';
     input += 2;
     input_left -= 2;
     ::iconv(descriptor, nullptr, nullptr, nullptr, nullptr);

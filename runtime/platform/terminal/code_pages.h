@@ -1,7 +1,9 @@
-// Conversions between 8-bit text in a Windows code page and UTF-16, through
-// iconv, with the Windows calls' conventions: code page 0 is the system ANSI
-// code page (1252), 65001 is UTF-8; a source length of -1 means "up to and
-// including the terminating zero"; an output size of 0 measures.
+// Conversions between 8-bit text in a Windows code page and UTF-16, with the
+// Windows calls' conventions: code page 0 is the system ANSI code page (1252),
+// 65001 is UTF-8; a source length of -1 means "up to and including the
+// terminating zero"; an output size of 0 measures. 1252 and UTF-8 are built
+// in, so the programs' texts never depend on a loadable converter; other code
+// pages go through iconv.
 #pragma once
 
 #include <cstdint>
@@ -37,7 +39,8 @@ public:
   int to_multi_byte(std::uint32_t code_page, const char16_t* source, int source_units, char* output,
                     int output_bytes);
 
-  // Text in a named character set (the locale's) as UTF-16.
+  // Text in a named character set (the locale's) as UTF-16; byte by byte, as
+  // Latin-1, when no converter for the set can be opened.
   std::u16string decode(const std::string& charset, std::string_view bytes);
 
 private:

@@ -75,6 +75,7 @@ public:
   }
   bool set_console_title(const char16_t* /*title*/) override { return false; }
   Handle find_window(const char16_t* /*title*/) override { return kNullHandle; }
+  Handle get_console_window() override { return kNullHandle; }
   Handle get_system_menu(Handle /*window*/, bool /*revert*/) override { return kNullHandle; }
   bool delete_menu(Handle /*menu*/, std::uint32_t /*position*/, std::uint32_t /*flags*/) override {
     return false;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <cwchar>
 #include <optional>
+#include <string_view>
 #include <utility>
 
 #include "runtime/platform/utf8.h"
@@ -35,12 +36,33 @@ constexpr std::array<std::pair<char32_t, char>, 26> kLookAlikes{{
     {U'\uFFFD', '?'},
 }};
 
+// The ASCII look-alikes of the Latin-1 letters U+00C0..U+00FF, as the C
+// library's transliteration gives them where it gives one character; '?'
+// where it gives none or more ("AE", "ss"). A multibyte locale may show these
+// letters two columns wide, and there the transliteration is not asked.
+constexpr std::string_view kLatin1Letters =
+    "AAAAAA?CEEEEIIIIDNOOOOOxOUUUUY??aaaaaa?ceeeeiiiidnooooo/ouuuuy?y";
+constexpr char32_t kFirstLatin1Letter = 0xC0;
+
 bool single_column(char32_t code_point) {
   if (code_point >= 0x20 && code_point < 0x7F) {
     return true;
   }
   const int width = ::wcwidth(static_cast<wchar_t>(code_point));
   return width == 1 || (width < 0 && MB_CUR_MAX == 1);
+}
+
+std::optional<char> ascii_look_alike(char32_t code_point) {
+  const auto* known = std::find_if(kLookAlikes.begin(), kLookAlikes.end(),
+                                   [&](const auto& entry) { return entry.first == code_point; });
+  if (known != kLookAlikes.end()) {
+    return known->second;
+  }
+  if (code_point >= kFirstLatin1Letter && code_point - kFirstLatin1Letter < kLatin1Letters.size() &&
+      kLatin1Letters[code_point - kFirstLatin1Letter] != '?') {
+    return kLatin1Letters[code_point - kFirstLatin1Letter];
+  }
+  return std::nullopt;
 }
 
 // One code point through `converter`, or nothing when it fails.
@@ -63,6 +85,9 @@ std::optional<std::string> run(iconv_t converter, char32_t code_point) {
 
 } // namespace
 
+// A character the locale shows in other than one column (the middle dot is
+// two columns wide in the East Asian multibyte locales) shows as its ASCII
+// look-alike, which is one column everywhere; without one, as the substitute.
 char32_t display_code_point(char16_t unit) {
   char32_t code_point = unit;
   if (unit < 0x20) {
@@ -72,24 +97,28 @@ char32_t display_code_point(char16_t unit) {
   } else if ((unit >= 0x80 && unit < 0xA0) || (unit >= 0xD800 && unit < 0xE000)) {
     return kSubstitute;
   }
-  return single_column(code_point) ? code_point : kSubstitute;
+  if (single_column(code_point)) {
+    return code_point;
+  }
+  const auto look_alike = ascii_look_alike(code_point);
+  return look_alike ? static_cast<char32_t>(*look_alike) : kSubstitute;
 }
 
 OutputEncoder::OutputEncoder() = default;
 
+// Without a converter for the locale's character set (a C library whose
+// converter modules are missing or cannot be loaded) the terminal gets ASCII,
+// as in the C locale: never UTF-8 it did not ask for.
 OutputEncoder::OutputEncoder(const std::string& codeset) {
-  if (codeset != "UTF-8" && codeset != "utf8") {
-    const char* source = std::endian::native == std::endian::little ? "UTF-32LE" : "UTF-32BE";
-    std::string target = codeset;
-    converter_ = ::iconv_open(target.c_str(), source);
-    if (converter_ == kNoConverter) {
-      // An unknown character set: ASCII is shown everywhere.
-      target = "ASCII";
-      converter_ = ::iconv_open(target.c_str(), source);
-    }
-    transliterator_ = ::iconv_open((target + "//TRANSLIT").c_str(), source);
-    transliteration_locale_ = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+  if (codeset == "UTF-8" || codeset == "utf8") {
+    return;
   }
+  const char* source = std::endian::native == std::endian::little ? "UTF-32LE" : "UTF-32BE";
+  converter_ = ::iconv_open(codeset.c_str(), source);
+  kind_ = converter_ == kNoConverter ? Kind::ascii : Kind::converted;
+  const std::string target = kind_ == Kind::ascii ? "ASCII" : codeset;
+  transliterator_ = ::iconv_open((target + "//TRANSLIT").c_str(), source);
+  transliteration_locale_ = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
 }
 
 OutputEncoder::~OutputEncoder() {
@@ -119,9 +148,14 @@ void OutputEncoder::append(std::string& out, char32_t code_point) const {
   out += found->second;
 }
 
+// The substitute is never converted: where a character set has U+FFFD at
+// all (GB18030), it is as wide as the East Asian ambiguous characters there,
+// and '?' is the one-column substitute.
 std::string OutputEncoder::convert(char32_t code_point) const {
-  if (auto bytes = run(converter_, code_point)) {
-    return *std::move(bytes);
+  if (kind_ == Kind::converted && code_point != kSubstitute) {
+    if (auto bytes = run(converter_, code_point)) {
+      return *std::move(bytes);
+    }
   }
   return look_alike(code_point);
 }
@@ -130,10 +164,8 @@ std::string OutputEncoder::convert(char32_t code_point) const {
 // console glyphs; then the transliteration when it gives exactly one byte, a
 // character that takes one column ("(C)" or "EUR" would shift the row).
 std::string OutputEncoder::look_alike(char32_t code_point) const {
-  const auto* known = std::find_if(kLookAlikes.begin(), kLookAlikes.end(),
-                                   [&](const auto& entry) { return entry.first == code_point; });
-  if (known != kLookAlikes.end()) {
-    return {known->second};
+  if (const auto known = ascii_look_alike(code_point)) {
+    return {*known};
   }
   if (transliterator_ == kNoConverter) {
     return "?";

@@ -123,6 +123,7 @@ public:
   Handle find_window(const char16_t* title) override {
     return handle(FindWindowW(nullptr, wide(title)));
   }
+  Handle get_console_window() override { return handle(GetConsoleWindow()); }
   Handle get_system_menu(Handle window_handle, bool revert) override {
     return handle(GetSystemMenu(window(window_handle), revert ? TRUE : FALSE));
   }
