@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/platform/terminal/glyphs.h"
+#include "runtime/platform/terminal/output_encoder.h"
 #include "runtime/platform/terminal/renderer.h"
 #include "tests/terminal/screen_model.h"
 

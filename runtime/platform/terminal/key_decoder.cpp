@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "runtime/platform/terminal/key_records.h"
+#include "runtime/platform/terminal/terminal_keys.h"
 #include "runtime/platform/utf8.h"
 
 namespace platform::terminal {

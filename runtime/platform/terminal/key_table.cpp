@@ -1,6 +1,6 @@
 #include "runtime/platform/terminal/key_table.h"
 
-#include "runtime/platform/terminal/key_records.h"
+#include "runtime/platform/terminal/terminal_keys.h"
 
 namespace platform::terminal {
 namespace {

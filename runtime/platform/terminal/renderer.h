@@ -15,7 +15,7 @@
 
 #include "runtime/platform/platform.h"
 #include "runtime/platform/screen_buffer.h"
-#include "runtime/platform/terminal/glyphs.h"
+#include "runtime/platform/terminal/output_encoder.h"
 
 namespace platform::terminal {
 

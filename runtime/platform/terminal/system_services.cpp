@@ -10,7 +10,7 @@
 #include <string>
 
 #include "runtime/platform/string_block.h"
-#include "runtime/platform/terminal/console_platform.h"
+#include "runtime/platform/terminal/terminal_console.h"
 #include "runtime/platform/terminal/terminal_io.h"
 
 namespace platform::terminal {

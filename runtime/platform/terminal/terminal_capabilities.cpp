@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/platform/terminal/key_records.h"
+#include "runtime/platform/terminal/terminal_keys.h"
 
 // term.h defines macros for every capability name; none may leak further.
 #undef lines

@@ -6,8 +6,6 @@
 // key_decoder.h for the parts; this file joins them to the console calls.
 #include "runtime/platform/terminal/terminal_console.h"
 
-#include "runtime/platform/terminal/console_platform.h"
-
 #include <fcntl.h>
 #include <langinfo.h>
 #include <unistd.h>
@@ -28,9 +26,9 @@
 
 #include "runtime/platform/terminal/code_pages.h"
 #include "runtime/platform/terminal/console_model.h"
-#include "runtime/platform/terminal/glyphs.h"
 #include "runtime/platform/terminal/key_decoder.h"
 #include "runtime/platform/terminal/key_table.h"
+#include "runtime/platform/terminal/output_encoder.h"
 #include "runtime/platform/terminal/renderer.h"
 #include "runtime/platform/terminal/terminal_capabilities.h"
 #include "runtime/platform/terminal/terminal_io.h"

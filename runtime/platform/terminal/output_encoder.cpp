@@ -1,4 +1,4 @@
-#include "runtime/platform/terminal/glyphs.h"
+#include "runtime/platform/terminal/output_encoder.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "runtime/platform/terminal/key_records.h"
+#include "runtime/platform/terminal/terminal_keys.h"
 
 #include <array>
 
