@@ -8,8 +8,6 @@
 namespace platform::code_pages {
 namespace {
 
-constexpr char16_t kReplacement = u'\uFFFD';
-
 // Bytes 0x80-0x9F of code page 1252.
 constexpr std::array<char16_t, 32> kWindows1252High = {
     u'\u20AC', u'\u0081', u'\u201A', u'\u0192', u'\u201E', u'\u2026', u'\u2020', u'\u2021',
@@ -35,7 +33,7 @@ std::u16string utf8_to_utf16(std::string_view text) {
   while (i < text.size()) {
     const utf8::Step step = utf8::decode(text.substr(i));
     if (step.kind != utf8::Step::Kind::character) {
-      out.push_back(kReplacement);
+      out.push_back(utf8::kReplacement);
     } else if (step.code_point > 0xFFFF) {
       const utf8::SurrogatePair pair = utf8::surrogates(step.code_point);
       out.push_back(pair.high);
@@ -64,7 +62,7 @@ std::string utf16_to_utf8(std::u16string_view units) {
       utf8::append(out, 0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00U));
       ++i;
     } else if (is_high_surrogate(unit) || is_low_surrogate(unit)) {
-      utf8::append(out, kReplacement);
+      utf8::append(out, utf8::kReplacement);
     } else {
       utf8::append(out, unit);
     }

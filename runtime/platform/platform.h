@@ -233,9 +233,8 @@ public:
   virtual bool fill_console_output_attribute(Handle console, std::uint16_t attributes,
                                              std::uint32_t length, Coord start,
                                              std::uint32_t& written) = 0;
-  virtual bool fill_console_output_character(Handle console, char character,
-                                             std::uint32_t length, Coord start,
-                                             std::uint32_t& written) = 0;
+  virtual bool fill_console_output_character(Handle console, char character, std::uint32_t length,
+                                             Coord start, std::uint32_t& written) = 0;
   virtual bool get_console_cursor_info(Handle console, CursorInfo& info) = 0;
   virtual bool set_console_cursor_info(Handle console, const CursorInfo& info) = 0;
   virtual bool set_console_screen_buffer_size(Handle console, Coord size) = 0;

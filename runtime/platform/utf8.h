@@ -12,7 +12,8 @@
 
 namespace platform::utf8 {
 
-inline constexpr char32_t kReplacement = 0xFFFD;
+// U+FFFD, which stands for what cannot be decoded or shown.
+inline constexpr char16_t kReplacement = u'\uFFFD';
 
 struct Step {
   enum class Kind : std::uint8_t {

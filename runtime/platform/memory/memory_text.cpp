@@ -11,13 +11,13 @@
 #include "runtime/platform/memory/memory_console.h"
 #include "runtime/platform/string_block.h"
 #include "runtime/platform/text_buffers.h"
+#include "runtime/platform/utf8.h"
 
 namespace platform {
 
 namespace {
 
 using code_pages::kUtf8;
-constexpr char16_t kReplacement = u'\uFFFD';
 constexpr std::uint32_t kMbErrInvalidChars = 0x0008;
 
 // The flags MultiByteToWideChar accepts for a code page: UTF-8 and GB18030
@@ -38,7 +38,7 @@ bool flags_allowed(std::uint32_t code_page, std::uint32_t flags) {
 char16_t MemoryConsole::ansi_to_unit(char character) const {
   const auto byte = static_cast<unsigned char>(character);
   if (config_.ansi_code_page == kUtf8) {
-    return byte < 0x80 ? static_cast<char16_t>(byte) : kReplacement;
+    return byte < 0x80 ? static_cast<char16_t>(byte) : utf8::kReplacement;
   }
   return code_pages::windows_1252_unit(byte);
 }

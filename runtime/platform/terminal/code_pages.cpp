@@ -1,4 +1,5 @@
 #include "runtime/platform/terminal/code_pages.h"
+#include "runtime/platform/utf8.h"
 
 #include <algorithm>
 #include <bit>
@@ -90,7 +91,7 @@ std::u16string CodePageConverter::decode_with(iconv_t descriptor, std::string_vi
     }
     // A byte with no character, or a sequence cut off at the end.
     const auto value = static_cast<unsigned char>(*input);
-    result += utf8 ? char16_t{0xFFFD} : static_cast<char16_t>(value);
+    result += utf8 ? utf8::kReplacement : static_cast<char16_t>(value);
     ++input;
     --input_left;
     ::iconv(descriptor, nullptr, nullptr, nullptr, nullptr);

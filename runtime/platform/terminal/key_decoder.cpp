@@ -13,7 +13,6 @@ constexpr char kEsc = '\x1b';
 constexpr char kBell = '\x07';
 constexpr char kCancel = '\x18';
 constexpr char kSubstitute = '\x1a';
-constexpr char16_t kReplacement = 0xFFFD;
 constexpr std::size_t kLongestSequence = 256;
 
 unsigned char byte_at(std::string_view input, std::size_t i) {
@@ -397,9 +396,9 @@ KeyDecoder::Decoded KeyDecoder::decode_utf8(std::string_view input, bool expired
     if (!expired) {
       return {};
     }
-    return Decoded::make_key(step.length, character_key(kReplacement));
+    return Decoded::make_key(step.length, character_key(utf8::kReplacement));
   case utf8::Step::Kind::ill_formed:
-    return Decoded::make_key(step.length, character_key(kReplacement));
+    return Decoded::make_key(step.length, character_key(utf8::kReplacement));
   case utf8::Step::Kind::character:
     break;
   }

@@ -95,13 +95,13 @@ char32_t display_code_point(char16_t unit) {
   } else if (unit == 0x7F) {
     code_point = kDeleteGlyph;
   } else if ((unit >= 0x80 && unit < 0xA0) || (unit >= 0xD800 && unit < 0xE000)) {
-    return kSubstitute;
+    return char32_t{utf8::kReplacement};
   }
   if (single_column(code_point)) {
     return code_point;
   }
   const auto look_alike = ascii_look_alike(code_point);
-  return look_alike ? static_cast<char32_t>(*look_alike) : kSubstitute;
+  return look_alike ? static_cast<char32_t>(*look_alike) : char32_t{utf8::kReplacement};
 }
 
 OutputEncoder::OutputEncoder() = default;
@@ -152,7 +152,7 @@ void OutputEncoder::append(std::string& out, char32_t code_point) const {
 // all (GB18030), it is as wide as the East Asian ambiguous characters there,
 // and '?' is the one-column substitute.
 std::string OutputEncoder::convert(char32_t code_point) const {
-  if (kind_ == Kind::converted && code_point != kSubstitute) {
+  if (kind_ == Kind::converted && code_point != char32_t{utf8::kReplacement}) {
     if (auto bytes = run(converter_, code_point)) {
       return *std::move(bytes);
     }

@@ -20,8 +20,6 @@ namespace platform::terminal {
 // of them as one character.
 char32_t display_code_point(char16_t unit);
 
-inline constexpr char32_t kSubstitute = 0xFFFD;
-
 // Encodes code points for the terminal: UTF-8 directly, any other character
 // set through iconv. What the set cannot show becomes its closest look-alike
 // that is exactly one character, and '?' where there is none. When no

@@ -5,6 +5,7 @@
 // into console key records. See console_model.h, renderer.h and
 // key_decoder.h for the parts; this file joins them to the console calls.
 #include "runtime/platform/terminal/terminal_console.h"
+#include "runtime/platform/utf8.h"
 
 #include <fcntl.h>
 #include <langinfo.h>
@@ -180,7 +181,7 @@ InputCharset TerminalConsole::input_charset() {
     for (std::size_t byte = 0; byte < charset.single_byte.size(); ++byte) {
       const std::u16string text =
           converter_.decode(codeset_, std::string(1, static_cast<char>(byte)));
-      charset.single_byte[byte] = text.size() == 1 ? text[0] : u'\uFFFD';
+      charset.single_byte[byte] = text.size() == 1 ? text[0] : utf8::kReplacement;
     }
   }
   return charset;
