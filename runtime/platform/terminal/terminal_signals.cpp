@@ -24,10 +24,12 @@ constexpr Recorded kRecorded[] = {
 constexpr int kFatal[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGSYS};
 
 // What the handlers need. Signal handlers can reach only static storage; the
-// console fills this in once when it takes the terminal.
+// console fills this in once when it takes the terminal. The flags are
+// atomics of the CPU's native width, lock-free everywhere: a sub-word
+// atomic's exchange needs libatomic on some CPUs (riscv64).
 struct HandlerState {
   std::atomic<unsigned> arrived{0};
-  std::atomic<bool> terminal_held{false};
+  std::atomic<int> terminal_held{0};
   int terminal_fd = -1;
   int output_fd = -1;
   termios saved_modes{};
@@ -61,7 +63,7 @@ void on_recorded(int number) {
 
 void on_fatal(int number) {
   HandlerState& s = state();
-  if (s.terminal_held.exchange(false)) {
+  if (s.terminal_held.exchange(0) != 0) {
     [[maybe_unused]] const ssize_t written = ::write(s.output_fd, s.reset, s.reset_length);
     ::tcsetattr(s.terminal_fd, TCSANOW, &s.saved_modes);
   }
@@ -93,6 +95,24 @@ void use_alternate_stack() {
   ::sigaltstack(&stack, nullptr);
 }
 
+// A non-blocking pipe closed on exec. pipe2 would do it in one call but is
+// not POSIX (macOS lacks it); nothing runs another program meanwhile, so
+// setting the flags afterwards is as good.
+bool open_wake_pipe(int (&fds)[2]) {
+  if (::pipe(fds) != 0) {
+    return false;
+  }
+  for (const int fd : fds) {
+    if (::fcntl(fd, F_SETFD, FD_CLOEXEC) != 0 ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK) != 0) {
+      ::close(fds[0]);
+      ::close(fds[1]);
+      return false;
+    }
+  }
+  return true;
+}
+
 } // namespace
 
 void install(int terminal_fd, int output_fd, const termios& saved_modes, std::string_view reset) {
@@ -105,7 +125,7 @@ void install(int terminal_fd, int output_fd, const termios& saved_modes, std::st
   s.saved_modes = saved_modes;
   s.reset = reset.data();
   s.reset_length = reset.size();
-  if (s.wake_pipe[0] < 0 && ::pipe2(s.wake_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+  if (s.wake_pipe[0] < 0 && !open_wake_pipe(s.wake_pipe)) {
     s.wake_pipe[0] = s.wake_pipe[1] = -1;
   }
   use_alternate_stack();
@@ -129,7 +149,7 @@ void install(int terminal_fd, int output_fd, const termios& saved_modes, std::st
 }
 
 void set_terminal_held(bool held) {
-  state().terminal_held.store(held);
+  state().terminal_held.store(held ? 1 : 0);
 }
 
 void uninstall() {
