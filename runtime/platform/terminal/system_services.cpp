@@ -1,6 +1,8 @@
 // The terminal console's services that are no console: version, command
 // line, process handle, memory, thread-local slots, automation strings, local
 // time and message boxes.
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
