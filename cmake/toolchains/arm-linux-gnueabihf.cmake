@@ -1,0 +1,8 @@
+# Cross build for 32-bit ARM Linux (hard float, Debian's armhf) with
+# g++-arm-linux-gnueabihf; tests and programs run under qemu-arm. Its long
+# double is 64 bits.
+set(CROSS_TRIPLET arm-linux-gnueabihf)
+set(CROSS_MULTIARCH arm-linux-gnueabihf)
+set(CROSS_PROCESSOR arm)
+set(CROSS_QEMU qemu-arm)
+include(${CMAKE_CURRENT_LIST_DIR}/debian-cross.cmake)
