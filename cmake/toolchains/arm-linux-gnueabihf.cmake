@@ -6,3 +6,6 @@ set(CROSS_MULTIARCH arm-linux-gnueabihf)
 set(CROSS_PROCESSOR arm)
 set(CROSS_QEMU qemu-arm)
 include(${CMAKE_CURRENT_LIST_DIR}/debian-cross.cmake)
+# gcc notes that the ABI of passing some structures changed in gcc 7.1: true,
+# and no concern of a program built whole with one compiler.
+set(CMAKE_CXX_FLAGS_INIT -Wno-psabi)
