@@ -28,12 +28,17 @@ install: build
 
 # The Debian package, in $(BUILD_DIR)/packages; when the mingw-w64 cross
 # compiler is there, the Windows zip, in $(WINDOWS_BUILD_DIR)/packages; and
-# when the arm64 cross compiler and terminfo library are there, the arm64
-# Debian package, in $(ARM64_BUILD_DIR)/packages.
+# for each CPU of CROSS_CPUS whose cross compiler, terminfo library and C++
+# library are there, that CPU's Debian package, in build-<arch>/packages, its
+# dependencies read off that CPU's libraries.
 WINDOWS_BUILD_DIR ?= build-windows
 WINDOWS_TOOLCHAIN := cmake/toolchains/mingw-w64-x86_64.cmake
-ARM64_BUILD_DIR ?= build-arm64
-ARM64_TOOLCHAIN := cmake/toolchains/aarch64-linux-gnu.cmake
+# Debian architecture, compiler triplet and multiarch folder of each CPU; the
+# toolchain file is cmake/toolchains/<triplet>.cmake.
+CROSS_CPUS := arm64:aarch64-linux-gnu:aarch64-linux-gnu \
+  armhf:arm-linux-gnueabihf:arm-linux-gnueabihf \
+  i386:i686-linux-gnu:i386-linux-gnu \
+  s390x:s390x-linux-gnu:s390x-linux-gnu
 
 package: build
 	cmake --build $(BUILD_DIR) --target package
@@ -46,16 +51,19 @@ package: build
 	else \
 	  echo "package: no Windows zip: needs the mingw-w64 cross compiler (x86_64-w64-mingw32-g++-posix)"; \
 	fi
-	@if command -v aarch64-linux-gnu-g++ >/dev/null && [ -e /usr/lib/aarch64-linux-gnu/libtinfo.so ] \
-	  && [ -e /usr/lib/aarch64-linux-gnu/libstdc++.so.6 ]; then \
-	  set -e; \
-	  [ -f $(ARM64_BUILD_DIR)/CMakeCache.txt ] || cmake -S . -B $(ARM64_BUILD_DIR) \
-	    -G "$(GENERATOR)" -DCMAKE_TOOLCHAIN_FILE=$(ARM64_TOOLCHAIN); \
-	  cmake --build $(ARM64_BUILD_DIR) --target colorviewer colorchart manual_pages; \
-	  cd $(ARM64_BUILD_DIR) && cpack; \
-	else \
-	  echo "package: no arm64 .deb: needs g++-aarch64-linux-gnu, libncurses-dev:arm64 and libstdc++6:arm64"; \
-	fi
+	@set -e; for cpu in $(CROSS_CPUS); do \
+	  arch=$${cpu%%:*}; rest=$${cpu#*:}; triplet=$${rest%%:*}; lib=/usr/lib/$${rest#*:}; \
+	  if command -v $$triplet-g++ >/dev/null && [ -e $$lib/libtinfo.so.6 ] \
+	    && [ -e $$lib/libstdc++.so.6 ]; then \
+	    dir=build-$$arch; \
+	    [ -f $$dir/CMakeCache.txt ] || cmake -S . -B $$dir \
+	      -G "$(GENERATOR)" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/$$triplet.cmake; \
+	    cmake --build $$dir --target colorviewer colorchart manual_pages; \
+	    (cd $$dir && cpack); \
+	  else \
+	    echo "package: no $$arch .deb: needs g++-$$triplet, libncurses-dev:$$arch and libstdc++6:$$arch"; \
+	  fi; \
+	done
 
 # The two Windows programs, cross-compiled with mingw-w64 into static .exe
 # files in $(WINDOWS_BUILD_DIR)/bin; tests/suites/30-windows.sh runs them

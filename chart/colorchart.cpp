@@ -102,7 +102,7 @@ StringValue text(std::size_t id) {
 }
 
 bool ends_family(std::size_t entry_number) {
-  return std::ranges::find(kFamilyEnds, entry_number) != kFamilyEnds.end();
+  return std::find(kFamilyEnds.begin(), kFamilyEnds.end(), entry_number) != kFamilyEnds.end();
 }
 
 // The entry's colours (and its bar, when it has one) from the cursor on, then

@@ -104,9 +104,14 @@ else()
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-  # A cross build is packed for its target, not for the machine building it.
-  if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_PROCESSOR STREQUAL "aarch64")
-    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+  # A cross build is packed for its target, not for the machine building it:
+  # the Debian architecture of each processor a toolchain file names.
+  set(debian_architecture_aarch64 arm64)
+  set(debian_architecture_arm armhf)
+  set(debian_architecture_i686 i386)
+  set(debian_architecture_s390x s390x)
+  if(CMAKE_CROSSCOMPILING AND DEFINED debian_architecture_${CMAKE_SYSTEM_PROCESSOR})
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${debian_architecture_${CMAKE_SYSTEM_PROCESSOR}})
   endif()
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
   # The shared libraries the programs load (the C library and tinfo; the C++

@@ -2,7 +2,6 @@
 // both forms (decimal and &-radix), with the invariants any input must keep.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -11,13 +10,9 @@
 
 namespace {
 
-Extended number_at(std::int32_t start, std::string_view text) {
+Float80 number_at(std::int32_t start, std::string_view text) {
   const RuntimeString value = make_string8(text);
   return string_to_number(start, value);
-}
-
-bool same(Extended a, Extended b) {
-  return a == b && std::signbit(a) == std::signbit(b);
 }
 
 // Up to 18 decimal digits read back exactly, with either sign.
@@ -26,9 +21,13 @@ void check_plain_integer(const std::string& digits) {
   for (const char digit : digits) {
     expected = expected * 10 + (digit - '0');
   }
-  FUZZ_CHECK(number_at(1, digits) == static_cast<Extended>(expected));
-  FUZZ_CHECK(number_at(1, "-" + digits) == -static_cast<Extended>(expected));
-  FUZZ_CHECK(number_at(1, " \t" + digits + "x") == static_cast<Extended>(expected));
+  const Float80 value = Float80::from_signed(expected);
+  FUZZ_CHECK(number_at(1, digits) == value);
+  FUZZ_CHECK(number_at(1, "-" + digits) == -value);
+  FUZZ_CHECK(number_at(1, " \t" + digits + "x") == value);
+  // An integer rounds to itself, or to the indefinite value out of range.
+  const std::int32_t rounded = runtime_round_to_int32(value);
+  FUZZ_CHECK(rounded == (expected <= INT32_MAX ? static_cast<std::int32_t>(expected) : INT32_MIN));
 }
 
 // Digits past the eighteenth still count for the magnitude but are dropped,
@@ -46,7 +45,7 @@ void check_truncated_integer(std::string digits, std::size_t extra) {
     scale *= 10;
   }
   const std::string text = digits + std::string(extra, '9');
-  FUZZ_CHECK(number_at(1, text) == static_cast<Extended>(value) * static_cast<Extended>(scale));
+  FUZZ_CHECK(number_at(1, text) == Float80::from_signed(value) * Float80::from_signed(scale));
 }
 
 // &H with a leading zero digit: the value as a signed 64-bit integer.
@@ -56,7 +55,7 @@ void check_hex_integer(const std::string& hex_digits) {
     value = value * 16 + static_cast<std::uint64_t>(digit <= '9' ? digit - '0' : digit - 'A' + 10);
   }
   FUZZ_CHECK(number_at(1, "&H0" + hex_digits) ==
-             static_cast<Extended>(static_cast<std::int64_t>(value)));
+             Float80::from_signed(static_cast<std::int64_t>(value)));
 }
 
 } // namespace
@@ -72,24 +71,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     text += text;
   }
 
-  const Extended result = number_at(start, text);
-  FUZZ_CHECK(std::isfinite(result));
+  const Float80 result = number_at(start, text);
+  FUZZ_CHECK(!result.is_infinite() && !result.is_nan());
   FUZZ_CHECK(runtime.error() == 0);
-  // Whatever the value, rounding it to 32 bits stays defined.
+  // Whatever the value, rounding it to 32 bits stays defined, and a sign
+  // changes only the sign of the result.
   const std::int32_t rounded = runtime_round_to_int32(result);
-  if (std::fabs(result) <= 2147483647.0L) {
-    FUZZ_CHECK(rounded == static_cast<std::int32_t>(std::nearbyint(result)));
+  if (rounded != INT32_MIN) {
+    FUZZ_CHECK(runtime_round_to_int32(-result) == -rounded);
   }
 
   // Reading from `start` is reading the text that begins there.
   if (start >= 1) {
     const std::size_t from = static_cast<std::size_t>(start) - 1;
     if (from >= text.size()) {
-      FUZZ_CHECK(same(result, 0.0L));
+      FUZZ_CHECK(result == Float80());
     } else {
-      FUZZ_CHECK(same(result, number_at(1, std::string_view(text).substr(from))));
+      FUZZ_CHECK(result == number_at(1, std::string_view(text).substr(from)));
       // Blanks before the number are skipped.
-      FUZZ_CHECK(same(result, number_at(1, " \r\n\t" + text.substr(from))));
+      FUZZ_CHECK(result == number_at(1, " \r\n\t" + text.substr(from)));
     }
   }
 

@@ -2,18 +2,20 @@
 // and literals read from there.
 #include "runtime/data_image.h"
 
+#include "runtime/platform/string_block.h"
 #include "runtime/state.h"
 
 namespace {
 
+// A descriptor field, little-endian whatever the CPU.
 std::uint32_t load32(const std::uint8_t* at) {
   return static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
          (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
 }
 
-// A literal block begins with its 32-bit byte count; the string's handle
-// points past it.
-constexpr std::uint32_t kCountBytes = 4;
+// A literal block begins with its 32-bit byte count, in the CPU's order;
+// the string's handle points past it.
+constexpr std::uint32_t kCountBytes = platform::string_block::kCountBytes;
 
 } // namespace
 
@@ -43,7 +45,7 @@ StringValue runtime_literal(std::uint32_t stored_offset) {
   // A count that runs past the image would have string operations read
   // beyond it.
   const std::uint8_t* block = image.image + relative;
-  if (relative + kCountBytes + load32(block) > image.image_length) {
+  if (relative + kCountBytes + platform::string_block::read_count(block) > image.image_length) {
     return StringValue{};
   }
   return StringValue::borrowed(block + kCountBytes);

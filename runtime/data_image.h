@@ -1,6 +1,8 @@
 // A program's data section: 16 zero bytes, the image descriptor, and the data
 // image (the literal pool) stored from offset 0x20. Start-up moves the image
-// to its run-time place, and literals are read from there.
+// to its run-time place, and literals are read from there. The descriptor's
+// fields are little-endian on every CPU; the literal blocks are string blocks
+// like any other, their counts and UTF-16 units in the CPU's own order.
 #pragma once
 
 #include <array>
@@ -8,6 +10,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "runtime/platform/string_block.h"
 #include "runtime/string.h"
 
 inline constexpr std::uint32_t kDescriptorOffset = 0x10;
@@ -50,17 +53,19 @@ constexpr std::uint32_t align4(std::size_t value) {
   return static_cast<std::uint32_t>((value + 3U) & ~std::size_t{3});
 }
 
-// A literal is stored as its 32-bit byte count, its bytes and a zero unit,
-// padded to 4 bytes so that UTF-16 data stays aligned.
+// A literal is stored as a string block (its 32-bit byte count, its bytes and
+// a zero unit), padded to 4 bytes so that UTF-16 data stays aligned.
 constexpr std::uint32_t data_bytes(const LiteralSpec& literal) {
   return static_cast<std::uint32_t>(literal.is_wide ? literal.wide.size() * 2
                                                     : literal.ansi.size());
 }
 
 constexpr std::uint32_t block_size(const LiteralSpec& literal) {
-  return align4(4U + data_bytes(literal) + (literal.is_wide ? 2U : 1U));
+  return align4(platform::string_block::kCountBytes + data_bytes(literal) +
+                (literal.is_wide ? 2U : 1U));
 }
 
+// A descriptor field: little-endian whatever the CPU.
 constexpr void put32(std::uint8_t* out, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) {
     out[i] = static_cast<std::uint8_t>(value >> (8 * i));
@@ -109,12 +114,12 @@ build_data_section(const std::array<LiteralSpec, N>& literals) {
   put32(&section[kDescriptorOffset + 12], kRunTimeImageOffset);
   std::uint32_t at = kStoredImageOffset;
   for (const auto& literal : literals) {
-    put32(&section[at], data_image_detail::data_bytes(literal));
-    std::uint32_t data = at + 4;
+    platform::string_block::write_count(&section[at], data_image_detail::data_bytes(literal));
+    std::uint32_t data = at + platform::string_block::kCountBytes;
     if (literal.is_wide) {
       for (char16_t unit : literal.wide) {
-        section[data++] = static_cast<std::uint8_t>(unit & 0xFFU);
-        section[data++] = static_cast<std::uint8_t>(unit >> 8);
+        platform::string_block::store_native(&section[data], static_cast<std::uint16_t>(unit));
+        data += 2;
       }
     } else {
       for (char byte : literal.ansi) {

@@ -1,41 +1,14 @@
 #include "runtime/float80.h"
 
-#include <array>
 #include <bit>
-#include <cstring>
-#include <limits>
 
 namespace {
 
-using Limits = std::numeric_limits<long double>;
-
-// long double is either the 80-bit format itself (x86) or IEEE binary128
-// (arm64 Linux), which has the same exponent field and a longer significand
-// and so holds every 80-bit value, denormals included, exactly. A long
-// double of 64 bits (as on some other systems) would not.
-constexpr bool kLongDoubleIs80Bit = Limits::digits == 64;
-static_assert(std::endian::native == std::endian::little, "the layouts below are little-endian");
-static_assert(Limits::max_exponent == 16384 && Limits::min_exponent == -16381 &&
-                  (kLongDoubleIs80Bit || Limits::digits == 113),
-              "long double must be the 80-bit extended format or IEEE binary128");
-
-// binary128 keeps 112 fraction bits below an implicit integer bit; the 63
-// fraction bits of the 80-bit format are its top ones.
-constexpr int kQuadExtraBits = 112 - 63;
-constexpr std::uint64_t kFractionMask = Float80::kIntegerBit - 1;
-
+// A 128-bit value in two halves.
 struct Words {
   std::uint64_t low = 0;
   std::uint64_t high = 0;
 };
-
-Words words_of(const long double& value) {
-  Words words;
-  std::memcpy(&words.low, &value, sizeof words.low);
-  std::memcpy(&words.high, reinterpret_cast<const unsigned char*>(&value) + sizeof words.low,
-              kLongDoubleIs80Bit ? 2 : sizeof words.high);
-  return words;
-}
 
 // A finite non-zero value as significand * 2^(exponent - 63) with the
 // significand's top bit set.
@@ -127,43 +100,6 @@ Float80 Float80::from_signed(std::int64_t value) {
                                    : static_cast<std::uint64_t>(value);
   const Float80 result = from_unsigned(magnitude);
   return value < 0 ? -result : result;
-}
-
-Float80 Float80::from_long_double(const long double& value) {
-  const Words words = words_of(value);
-  if constexpr (kLongDoubleIs80Bit) {
-    return {(words.high & 0x8000) != 0, static_cast<std::uint16_t>(words.high & 0x7FFF), words.low};
-  } else {
-    const auto exponent = static_cast<std::uint16_t>((words.high >> 48) & 0x7FFF);
-    const std::uint64_t fraction =
-        ((words.high << 15) & kFractionMask) | (words.low >> kQuadExtraBits);
-    return {(words.high >> 63) != 0, exponent, (exponent == 0 ? 0 : kIntegerBit) | fraction};
-  }
-}
-
-bool Float80::has_bits_beyond_64(const long double& value) {
-  if constexpr (kLongDoubleIs80Bit) {
-    return false;
-  } else {
-    return (words_of(value).low & ((std::uint64_t{1} << kQuadExtraBits) - 1)) != 0;
-  }
-}
-
-long double Float80::to_long_double() const {
-  std::array<std::uint64_t, 2> words{};
-  if constexpr (kLongDoubleIs80Bit) {
-    words = {significand_, (negative_ ? 0x8000U : 0U) | exponent_};
-  } else {
-    // Infinity and the denormals map like the normal values: the integer bit
-    // is implicit (and clear in a denormal), the fraction moves to the top.
-    const std::uint64_t fraction = significand_ & kFractionMask;
-    words = {fraction << kQuadExtraBits, (std::uint64_t{negative_} << 63) |
-                                             (std::uint64_t{exponent_} << 48) |
-                                             (fraction >> (64 - kQuadExtraBits))};
-  }
-  long double value = 0;
-  std::memcpy(&value, words.data(), kLongDoubleIs80Bit ? 10 : sizeof value);
-  return value;
 }
 
 Float80 operator*(Float80 left, Float80 right) {

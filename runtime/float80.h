@@ -10,11 +10,12 @@
 // Exponent 0 holds zero and the denormals (value = significand * 2^-16445);
 // exponent 0x7FFF with only the integer bit set is infinity.
 //
-// It has only what the number reader needs: exact conversion from 64-bit
-// integers, negation, and multiplication and division rounded once to 64
-// significant bits, to nearest with ties to even. A result too large becomes
-// infinity; one too small is denormalized before it is rounded, losing
-// precision gradually down to zero.
+// It is the number reader's result on every CPU, whatever the compiler's
+// long double is (80-bit, binary128, double-double or plain double), so the
+// runtime never needs that type. It has only what the number reader needs:
+// exact conversion from 64-bit integers, negation, and multiplication and division rounded once to
+// 64 significant bits, to nearest with ties to even. A result too large becomes infinity; one too
+// small is denormalized before it is rounded, losing precision gradually down to zero.
 class Float80 {
 public:
   static constexpr int kExponentBias = 16383;
@@ -33,16 +34,6 @@ public:
     return {false, static_cast<std::uint16_t>(kExponentBias + 63 - shift), value << shift};
   }
   static Float80 from_signed(std::int64_t value);
-  // The leading 64 significant bits of `value`, the rest dropped (only a
-  // long double longer than 80 bits has more). Taken by reference, so the
-  // bits come from memory and never pass through an FPU register.
-  static Float80 from_long_double(const long double& value);
-  // Whether `value` has significant bits beyond the leading 64.
-  static bool has_bits_beyond_64(const long double& value);
-
-  // The same value as a long double, which holds every value of this format
-  // exactly (see the check in float80.cpp).
-  [[nodiscard]] long double to_long_double() const;
 
   [[nodiscard]] bool negative() const { return negative_; }
   [[nodiscard]] std::uint16_t exponent() const { return exponent_; }

@@ -290,21 +290,20 @@ Float80 number_value(const NumberParts& parts) {
   return parts.negative ? -value : value;
 }
 
-Extended string_to_number(std::int32_t start, StringValue text) {
-  return number_value(parse_number(start, text.view8())).to_long_double();
+Float80 string_to_number(std::int32_t start, StringValue text) {
+  return number_value(parse_number(start, text.view8()));
 }
 
-std::int32_t runtime_round_to_int32(Extended value) {
+std::int32_t runtime_round_to_int32(Float80 value) {
   // Nearest with ties to even, as the start-up mode rounds; like the FPU's
   // integer store, anything outside the range (infinity and NaN included)
   // gives the "integer indefinite" value, which is also -2^31 itself.
   constexpr std::int32_t kIndefinite = INT32_MIN;
-  const Float80 bits = Float80::from_long_double(value);
-  if (bits.exponent() == Float80::kInfiniteExponent) {
+  if (value.exponent() == Float80::kInfiniteExponent) {
     return kIndefinite;
   }
   // |value| = significand * 2^(exponent - 63); denormals are far below 1/2.
-  const int exponent = std::max<int>(bits.exponent(), 1) - Float80::kExponentBias;
+  const int exponent = std::max<int>(value.exponent(), 1) - Float80::kExponentBias;
   if (exponent >= 31) {
     return kIndefinite;
   }
@@ -314,16 +313,15 @@ std::int32_t runtime_round_to_int32(Extended value) {
   // The integer part, and the bits below the binary point, the first of
   // them worth one half.
   const int fraction_bits = 63 - exponent; // 33 to 64
-  std::uint64_t integer = fraction_bits == 64 ? 0 : bits.significand() >> fraction_bits;
-  const std::uint64_t fraction = bits.significand() << (64 - fraction_bits);
+  std::uint64_t integer = fraction_bits == 64 ? 0 : value.significand() >> fraction_bits;
+  const std::uint64_t fraction = value.significand() << (64 - fraction_bits);
   constexpr std::uint64_t kHalf = std::uint64_t{1} << 63;
-  const bool beyond = Float80::has_bits_beyond_64(value);
-  if (fraction > kHalf || (fraction == kHalf && (beyond || (integer & 1) != 0))) {
+  if (fraction > kHalf || (fraction == kHalf && (integer & 1) != 0)) {
     ++integer;
   }
   if (integer > INT32_MAX) {
     return kIndefinite; // 2^31, or -2^31, which is the same value
   }
   const auto magnitude = static_cast<std::int32_t>(integer);
-  return bits.negative() ? -magnitude : magnitude;
+  return value.negative() ? -magnitude : magnitude;
 }

@@ -7,11 +7,6 @@
 #include "runtime/float80.h"
 #include "runtime/string.h"
 
-// The reader computes in the 80-bit extended format (Float80), in integer
-// arithmetic, so its results are the same bits on every CPU; a long double
-// holds each of them exactly.
-using Extended = long double;
-
 // All exceptions masked, 64-bit significand precision, round to nearest.
 inline constexpr std::uint16_t kFpuControlWord = 0x133F;
 // Loads the x87 control word where there is an x87 unit; nothing elsewhere.
@@ -32,10 +27,11 @@ NumberParts parse_number(std::int32_t start, std::string_view text);
 Float80 number_value(const NumberParts& parts);
 
 // The decimal or &-radix number at 1-based `start` of the 8-bit text; 0 when
-// there is none. Consumes the text.
-Extended string_to_number(std::int32_t start, StringValue text);
+// there is none. Consumes the text. The value is computed in the 80-bit
+// extended format in integer arithmetic, so it is the same bits on every CPU.
+Float80 string_to_number(std::int32_t start, StringValue text);
 
 // To a 32-bit integer as the FPU does under the start-up mode: nearest, ties
 // to even; out of range (or not a number) gives -2147483648. Computed from
-// the value's bits, so it needs no particular FPU mode.
-std::int32_t runtime_round_to_int32(Extended value);
+// the value's fields, so it needs no particular FPU mode.
+std::int32_t runtime_round_to_int32(Float80 value);

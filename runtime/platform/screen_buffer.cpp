@@ -163,7 +163,9 @@ bool ScreenBuffer::read(CharInfo* buffer, Coord buffer_size, Coord buffer_coord,
 // changes the tail instead of storing the rows below the stored ones.
 template <typename Apply>
 std::uint32_t ScreenBuffer::fill(std::uint32_t length, Coord start, Apply apply) {
-  if (!contains(start)) {
+  // An empty fill changes nothing; it must not reach the arithmetic below,
+  // whose last cell would be one before the first.
+  if (!contains(start) || length == 0) {
     return 0;
   }
   const auto fill_cell = [&apply](ScreenCell& cell) {

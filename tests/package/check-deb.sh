@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Debian package that `make package` built: its control fields, its
 # contents, its dependencies against what the programs really load, and the
-# programs unpacked from it into a scratch root. DEB_ARCH=arm64 checks the
-# arm64 package of the cross build instead, its programs run under qemu.
+# programs unpacked from it into a scratch root. DEB_ARCH=arm64 (or armhf,
+# i386, s390x) checks that CPU's package of its cross build in build-<arch>
+# instead, its programs run under qemu.
 set -u
 cd "$(dirname "$0")/../.." || exit 1
 . tests/package/lib.sh
@@ -16,11 +17,20 @@ mapfile -t programs < <(expected_programs)
 launcher=""
 packages_dir="$BUILD_DIR/packages"
 if [ "$arch" != "$(dpkg --print-architecture)" ]; then
-  [ "$arch" = arm64 ] || skip "no way to run $arch programs here"
-  triplet=aarch64-linux-gnu
-  needs qemu-aarch64=qemu-user
-  launcher="qemu-aarch64 -L /usr/$triplet"
-  packages_dir="${ARM64_BUILD_DIR:-build-arm64}/packages"
+  # The cross compiler's triplet, the multiarch folder and qemu's program.
+  case $arch in
+    arm64) triplet=aarch64-linux-gnu multiarch=aarch64-linux-gnu qemu=qemu-aarch64 ;;
+    armhf) triplet=arm-linux-gnueabihf multiarch=arm-linux-gnueabihf qemu=qemu-arm ;;
+    i386) triplet=i686-linux-gnu multiarch=i386-linux-gnu qemu=qemu-i386 ;;
+    s390x) triplet=s390x-linux-gnu multiarch=s390x-linux-gnu qemu=qemu-s390x ;;
+    *) skip "no way to run $arch programs here" ;;
+  esac
+  needs "$qemu=qemu-user"
+  # The loader of the cross toolchain's folder, with that folder's C library
+  # (the multiarch one can be of another build, which the loader rejects).
+  launcher="$qemu -L /usr/$triplet -E LD_LIBRARY_PATH=/usr/$triplet/lib"
+  packages_dir="build-$arch/packages"
+  [ "$arch" != arm64 ] || packages_dir="${ARM64_BUILD_DIR:-build-arm64}/packages"
 fi
 
 shopt -s nullglob
@@ -98,7 +108,7 @@ loaded_libraries() {
   local name path
   for name in $(readelf -d "$1" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
     path="not found"
-    for folder in "/usr/lib/$triplet" "/lib/$triplet"; do
+    for folder in "/usr/lib/$multiarch" "/lib/$multiarch"; do
       [ -e "$folder/$name" ] && path=$folder/$name && break
     done
     echo "$name => $path"
@@ -165,6 +175,9 @@ for program in "${programs[@]}"; do
   case "$arch" in
     amd64) machine="x86-64" ;;
     arm64) machine="ARM aarch64" ;;
+    armhf) machine="ARM, EABI5" ;;
+    i386) machine="Intel 80386" ;;
+    s390x) machine="IBM S/390" ;;
     *) machine="" ;;
   esac
   [[ "$description" == *"$machine"* ]] || fail "$program: not an $arch program: $description"

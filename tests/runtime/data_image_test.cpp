@@ -76,6 +76,8 @@ struct Seen {
   ImageDescriptor descriptor;
   std::u16string literal16;
   std::string literal8;
+  std::uint32_t bytes16 = 0;
+  std::uint32_t bytes8 = 0;
   std::ptrdiff_t literal_place = 0; // from the start of the data section
   bool empty_outside = false;
 };
@@ -122,6 +124,8 @@ std::int32_t literal_main(platform::Handle, platform::Handle, const char16_t*, s
   const StringValue wide = runtime_literal(literal_offset(kLiterals, 1));
   g_seen.literal8 = std::string(narrow.view8());
   g_seen.literal16 = std::u16string(wide.view16());
+  g_seen.bytes8 = narrow.byte_count();
+  g_seen.bytes16 = wide.byte_count();
   g_seen.literal_place =
       static_cast<const std::uint8_t*>(narrow.handle()) - runtime_state().data_section.data();
   g_seen.section = runtime_state().data_section;
@@ -139,6 +143,10 @@ TEST(DataImageStartUp, LiteralsAreReadFromTheirRunTimePlace) {
   g_seen = Seen{};
   run_program(console, program);
 
+  // Counts and units as every string holds them, in the CPU's byte order
+  // (on a big-endian CPU a little-endian count would read as 0x14000000).
+  EXPECT_EQ(g_seen.bytes8, 9U);
+  EXPECT_EQ(g_seen.bytes16, 20U);
   EXPECT_EQ(g_seen.literal8, "Range is ");
   EXPECT_EQ(g_seen.literal16, u"0123456789");
   // The handle lies in the moved image: stored offset + 0xA30, past the count.
@@ -159,8 +167,8 @@ TEST(DataImageStartUp, LiteralWhoseCountRunsPastTheImageIsEmpty) {
   // holds "ok".
   const ImageDescriptorFields f{0, 0, 16, 0x40};
   std::vector<std::uint8_t> stored = section_with_image(0x30, f);
-  put32(stored, 0x20, 100);
-  put32(stored, 0x28, 2);
+  platform::string_block::write_count(&stored[0x20], 100);
+  platform::string_block::write_count(&stored[0x28], 2);
   stored[0x2C] = 'o';
   stored[0x2D] = 'k';
   stored[0x2E] = 0;

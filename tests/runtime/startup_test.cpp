@@ -193,7 +193,7 @@ TEST_F(StartupTest, MainRunsInTheProgramsFloatingPointModeWhateverTheProcessHad)
   const std::uint16_t saved = x87_control_word();
   set_x87_control_word(0x0C7F); // 24-bit precision, rounding toward zero
   std::uint16_t in_main = 0;
-  Extended number = 0;
+  Float80 number;
   g_body = [&] {
     in_main = x87_control_word();
     number = string_to_number(1, make_string8("1234567890123456789"));
@@ -203,7 +203,7 @@ TEST_F(StartupTest, MainRunsInTheProgramsFloatingPointModeWhateverTheProcessHad)
   run(console, test_program());
   set_x87_control_word(saved);
   EXPECT_EQ(in_main & kModeBits, kFpuControlWord & kModeBits);
-  EXPECT_EQ(number, 1234567890123456780.0L);
+  EXPECT_EQ(number, Float80::from_signed(1234567890123456780));
 }
 #endif
 

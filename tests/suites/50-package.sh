@@ -28,7 +28,7 @@ run_check check-manpages
 
 # Packages from earlier runs must not pass for this one's.
 rm -f "$BUILD_DIR"/packages/*.deb "$WINDOWS_BUILD_DIR"/packages/*.zip \
-  "${ARM64_BUILD_DIR:-build-arm64}"/packages/*.deb
+  "${ARM64_BUILD_DIR:-build-arm64}"/packages/*.deb build-{armhf,i386,s390x}/packages/*.deb
 echo "--- make package"
 log=$(mktemp)
 if make --no-print-directory package BUILD_DIR="$BUILD_DIR" WINDOWS_BUILD_DIR="$WINDOWS_BUILD_DIR" >"$log" 2>&1; then
@@ -40,15 +40,18 @@ fi
 rm -f "$log"
 
 run_check check-deb
-if command -v aarch64-linux-gnu-g++ >/dev/null; then
-  echo "--- check-deb (arm64)"
-  DEB_ARCH=arm64 bash tests/package/check-deb.sh
+# The package of each CPU whose cross compiler is here (make package built it).
+for cpu in arm64:aarch64-linux-gnu armhf:arm-linux-gnueabihf i386:i686-linux-gnu \
+  s390x:s390x-linux-gnu; do
+  command -v "${cpu#*:}-g++" >/dev/null || continue
+  echo "--- check-deb (${cpu%%:*})"
+  DEB_ARCH=${cpu%%:*} bash tests/package/check-deb.sh
   case $? in
     0) ;;
-    77) skipped+=("check-deb (arm64)") ;;
-    *) failed+=("check-deb (arm64)") ;;
+    77) skipped+=("check-deb (${cpu%%:*})") ;;
+    *) failed+=("check-deb (${cpu%%:*})") ;;
   esac
-fi
+done
 run_check check-zip
 
 [ "${#skipped[@]}" -gt 0 ] && echo "package checks skipped: ${skipped[*]}"

@@ -1,21 +1,38 @@
-// The number reader's arithmetic written plainly in long double: on x86 the
-// x87 unit computes it. The differential fuzz target and the benchmark hold
-// the integer arithmetic against it.
+// The number reader's arithmetic written plainly in long double where that
+// type is the x87 extended format: the x87 unit computes it. The number
+// tests, the differential fuzz target and the benchmark hold the integer
+// arithmetic against it. Only for builds whose long double is that format
+// (LDBL_MANT_DIG == 64, x86 with gcc or clang).
 #pragma once
 
 #include <array>
+#include <cfloat>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <limits>
+#include <cstring>
 #include <string>
 
 #include "runtime/number.h"
 
-static_assert(std::numeric_limits<long double>::digits == 64, "this needs the x87 format");
+static_assert(LDBL_MANT_DIG == 64, "this needs the x87 format");
 
 namespace x87 {
+
+// The fields of an x87 value: its ten bytes are the significand and then
+// sign and exponent, little-endian (the x87 unit exists only on
+// little-endian CPUs). Taken by reference, so the bits come from memory and
+// never pass through an FPU register (valgrind keeps those in double
+// precision).
+inline Float80 to_float80(const long double& value) {
+  std::uint64_t significand = 0;
+  std::uint16_t sign_and_exponent = 0;
+  std::memcpy(&significand, &value, sizeof significand);
+  std::memcpy(&sign_and_exponent, reinterpret_cast<const unsigned char*>(&value) + 8, 2);
+  return {(sign_and_exponent & 0x8000U) != 0,
+          static_cast<std::uint16_t>(sign_and_exponent & 0x7FFFU), significand};
+}
 
 constexpr std::array<long double, 8> kSmallPowers = {1.0L,     10.0L,     100.0L,     1000.0L,
                                                      10000.0L, 100000.0L, 1000000.0L, 10000000.0L};

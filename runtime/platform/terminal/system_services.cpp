@@ -1,6 +1,8 @@
 // The terminal console's services that are no console: version, command
 // line, process handle, memory, thread-local slots, automation strings, local
 // time and message boxes.
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -15,8 +17,15 @@
 
 namespace platform::terminal {
 
+// The C library's record of the program's name: getprogname on macOS and
+// the BSDs, the GNU name (glibc, musl) elsewhere.
 const char* program_name() {
+#if defined(__APPLE__) || defined(__FreeBSD__) || defined(__NetBSD__) || defined(__OpenBSD__) ||   \
+    defined(__DragonFly__)
+  const char* name = ::getprogname();
+#else
   const char* name = ::program_invocation_short_name;
+#endif
   return name != nullptr && *name != 0 ? name : "program";
 }
 
@@ -46,6 +55,9 @@ bool TerminalConsole::get_version_ex(OsVersionInfo& info) {
 }
 
 // The arguments as one command line, quoted the way Windows quotes them.
+// They are read from /proc; where there is none (macOS, a BSD without
+// procfs) the command line is the program's name alone, which is all the
+// programs look at.
 const char16_t* TerminalConsole::get_command_line() {
   if (command_line_.empty()) {
     std::ifstream file("/proc/self/cmdline", std::ios::binary);
@@ -76,7 +88,7 @@ const char16_t* TerminalConsole::get_command_line() {
       start = end + 1;
     }
     if (command_line_.empty()) {
-      command_line_ = u"program";
+      command_line_ = converter_.decode(codeset_, program_name());
     }
   }
   return command_line_.c_str();

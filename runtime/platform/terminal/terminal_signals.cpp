@@ -48,10 +48,12 @@ constexpr int kFatal[] = {
 constexpr int kMostRealTimeSignals = 64;
 
 // What the handlers need. Signal handlers can reach only static storage; the
-// console fills this in once when it takes the terminal.
+// console fills this in once when it takes the terminal. The flags are
+// atomics of the CPU's native width, lock-free everywhere: a sub-word
+// atomic's exchange needs libatomic on some CPUs (riscv64).
 struct HandlerState {
   std::atomic<unsigned> arrived{0};
-  std::atomic<bool> terminal_held{false};
+  std::atomic<int> terminal_held{0};
   int terminal_fd = -1;
   int output_fd = -1;
   termios saved_modes{};
@@ -87,7 +89,7 @@ void on_recorded(int number) {
 
 void on_fatal(int number) {
   HandlerState& s = state();
-  if (s.terminal_held.exchange(false)) {
+  if (s.terminal_held.exchange(0) != 0) {
     // A terminal that stopped reading gets no reset rather than a handler
     // that never returns.
     pollfd ready{s.output_fd, POLLOUT, 0};
@@ -148,6 +150,24 @@ void unblock_handled_signals() {
   ::sigprocmask(SIG_UNBLOCK, &handled, nullptr);
 }
 
+// A non-blocking pipe closed on exec. pipe2 would do it in one call but is
+// not POSIX (macOS lacks it); nothing runs another program meanwhile, so
+// setting the flags afterwards is as good.
+bool open_wake_pipe(int (&fds)[2]) {
+  if (::pipe(fds) != 0) {
+    return false;
+  }
+  for (const int fd : fds) {
+    if (::fcntl(fd, F_SETFD, FD_CLOEXEC) != 0 ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK) != 0) {
+      ::close(fds[0]);
+      ::close(fds[1]);
+      return false;
+    }
+  }
+  return true;
+}
+
 } // namespace
 
 void install(int terminal_fd, int output_fd, const termios& saved_modes, std::string_view reset) {
@@ -160,7 +180,7 @@ void install(int terminal_fd, int output_fd, const termios& saved_modes, std::st
   s.saved_modes = saved_modes;
   s.reset = reset.data();
   s.reset_length = reset.size();
-  if (s.wake_pipe[0] < 0 && ::pipe2(s.wake_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+  if (s.wake_pipe[0] < 0 && !open_wake_pipe(s.wake_pipe)) {
     s.wake_pipe[0] = s.wake_pipe[1] = -1;
   }
   use_alternate_stack();
@@ -194,7 +214,7 @@ void install(int terminal_fd, int output_fd, const termios& saved_modes, std::st
 }
 
 void set_terminal_held(bool held) {
-  state().terminal_held.store(held);
+  state().terminal_held.store(held ? 1 : 0);
 }
 
 void uninstall() {
