@@ -78,7 +78,7 @@ static_assert(first_name - first_table_text == kColors.size() &&
 // printed; the separator is the single byte 0xB7 (a middle dot under code
 // page 1252). The key text of Esc, the blank and the digit set are compared,
 // repeated or searched as they stand, so they are held as UTF-16.
-constexpr std::array<LiteralSpec, literal_count> kLiterals = [] {
+constexpr std::array<LiteralSpec, literal_count> literal_pool() {
   std::array<LiteralSpec, literal_count> pool{};
   pool[header_title] = ansi_literal("############## Hueglass ##############");
   pool[header_names] = ansi_literal("VEXO and Microsoft color names differ from  each other.");
@@ -106,7 +106,9 @@ constexpr std::array<LiteralSpec, literal_count> kLiterals = [] {
   pool[blank] = wide_literal(u" ");
   pool[digit_set] = wide_literal(u"0123456789");
   return pool;
-}();
+}
+
+constexpr std::array<LiteralSpec, literal_count> kLiterals = literal_pool();
 
 constexpr auto kDataSection = build_data_section<section_size(kLiterals)>(kLiterals);
 
