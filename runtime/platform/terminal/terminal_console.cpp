@@ -163,13 +163,10 @@ void TerminalConsole::note_standard_descriptors() {
   stdin_is_terminal_ = ::isatty(STDIN_FILENO) != 0 && is_controlling_terminal(STDIN_FILENO);
   stdout_is_terminal_ = ::isatty(STDOUT_FILENO) != 0;
   stderr_is_terminal_ = ::isatty(STDERR_FILENO) != 0;
-  if (stdout_is_terminal_) {
-    output_fd_ = nonblocking_output(STDOUT_FILENO);
-  } else if (stderr_is_terminal_) {
-    output_fd_ = nonblocking_output(STDERR_FILENO);
-  } else {
-    output_fd_ = nonblocking_output(tty_fd_);
-  }
+  const int screen_fd = stdout_is_terminal_   ? STDOUT_FILENO
+                        : stderr_is_terminal_ ? STDERR_FILENO
+                                              : tty_fd_;
+  output_fd_ = nonblocking_output(screen_fd);
 }
 
 // How typed bytes become characters: UTF-8, or each byte through the
@@ -691,7 +688,7 @@ void TerminalConsole::pump_input() {
     terminal_gone();
   }
   const std::uint64_t now = monotonic_ms();
-  if (decoder_->awaiting_report() && now >= report_sent_ms_ + kCursorReportGiveUpMs) {
+  if (decoder_->awaiting_report() && now >= report_give_up_ms()) {
     decoder_->stop_waiting_for_reports();
   }
   const auto silent =
@@ -751,6 +748,11 @@ void TerminalConsole::exit_process(std::uint32_t exit_code) {
   std::exit(static_cast<int>(exit_code & 0xFF));
 }
 
+// When a report that has not come is no longer waited for.
+std::uint64_t TerminalConsole::report_give_up_ms() const {
+  return report_sent_ms_ + kCursorReportGiveUpMs;
+}
+
 // A report still on its way when the program ends would be typed on the
 // shell's command line: it is waited for, briefly, and taken. Keys still
 // queued or typed meanwhile have no reader left.
@@ -761,7 +763,7 @@ void TerminalConsole::take_late_cursor_report() {
     }
     pump_input();
     const std::uint64_t now = monotonic_ms();
-    const std::uint64_t give_up = report_sent_ms_ + kCursorReportGiveUpMs;
+    const std::uint64_t give_up = report_give_up_ms();
     if (!decoder_->awaiting_report() || now >= give_up) {
       return;
     }

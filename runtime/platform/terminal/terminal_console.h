@@ -159,6 +159,7 @@ private:
   [[nodiscard]] std::optional<Coord> reported_size() const;
   void follow_resize();
   void take_late_cursor_report();
+  [[nodiscard]] std::uint64_t report_give_up_ms() const;
   void settle_cursor_report();
   void pump_input();
   void act_on_signals();
