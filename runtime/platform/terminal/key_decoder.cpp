@@ -299,9 +299,7 @@ KeyDecoder::Decoded KeyDecoder::decode_string_start(std::string_view input, bool
   if (input.size() == 2) {
     return expired ? decode_alt(input, expired) : Decoded{};
   }
-  Decoded decoded = Decoded::make_swallowed(2);
-  decoded.kind = Decoded::Kind::string_begins;
-  return decoded;
+  return Decoded::make_swallowed(2, Decoded::Kind::string_begins);
 }
 
 // A complete cursor position report while one is awaited (with none
@@ -318,8 +316,7 @@ std::optional<KeyDecoder::Decoded> KeyDecoder::decode_cursor_report(std::string_
   if (!position) {
     return std::nullopt;
   }
-  Decoded decoded = Decoded::make_swallowed(csi.length);
-  decoded.kind = Decoded::Kind::cursor_report;
+  Decoded decoded = Decoded::make_swallowed(csi.length, Decoded::Kind::cursor_report);
   decoded.report = *position;
   return decoded;
 }
@@ -333,11 +330,8 @@ KeyDecoder::Decoded KeyDecoder::decode_unknown_csi(std::string_view input, bool 
   case CsiScan::Kind::complete:
   case CsiScan::Kind::malformed:
     return Decoded::make_swallowed(csi.length);
-  case CsiScan::Kind::overlong: {
-    Decoded decoded = Decoded::make_swallowed(csi.length);
-    decoded.kind = Decoded::Kind::sequence_overlong;
-    return decoded;
-  }
+  case CsiScan::Kind::overlong:
+    return Decoded::make_swallowed(csi.length, Decoded::Kind::sequence_overlong);
   case CsiScan::Kind::incomplete:
     break;
   }

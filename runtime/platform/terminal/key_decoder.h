@@ -87,9 +87,10 @@ private:
       decoded.key = key;
       return decoded;
     }
-    static Decoded make_swallowed(std::size_t length) {
+    // Bytes that give no key; `kind` says what else they begin or carry.
+    static Decoded make_swallowed(std::size_t length, Kind kind = Kind::swallowed) {
       Decoded decoded;
-      decoded.kind = Kind::swallowed;
+      decoded.kind = kind;
       decoded.length = length;
       return decoded;
     }
