@@ -63,12 +63,15 @@ std::int16_t narrow(int value) {
 MemoryConsole::MemoryConsole() : MemoryConsole(Config{}) {}
 
 MemoryConsole::MemoryConsole(Config config)
-    : config_(std::move(config)), screen_(Coord{config_.columns, config_.rows},
-                                          ScreenCell{u' ', config_.initial_attributes, true}),
-      window_(config_.window.value_or(
-          SmallRect{0, 0, narrow(config_.columns - 1), narrow(config_.rows - 1)})),
-      cursor_(config_.cursor), text_attribute_(config_.initial_attributes),
-      cursor_info_(config_.cursor_info), title_(config_.title), system_menu_(initial_system_menu()),
+    : config_(std::move(config)),
+      model_({.size = Coord{config_.columns, config_.rows},
+              .blank = ScreenCell{u' ', config_.initial_attributes, true},
+              .window = config_.window.value_or(
+                  SmallRect{0, 0, narrow(config_.columns - 1), narrow(config_.rows - 1)}),
+              .cursor = config_.cursor,
+              .attributes = config_.initial_attributes,
+              .cursor_info = config_.cursor_info}),
+      title_(config_.title), system_menu_(initial_system_menu()),
       terminal_menu_(initial_system_menu()) {
   modes_[kConsoleInput] = kDefaultInputMode;
   modes_[kStdOutput] = kDefaultOutputMode;
@@ -105,10 +108,10 @@ std::size_t MemoryConsole::count_calls(std::string_view name) const {
 // --- Observation and set-up ------------------------------------------------
 
 CharInfo MemoryConsole::cell(int column, int row) const {
-  if (!screen_.contains(Coord{narrow(column), narrow(row)})) {
+  if (!model_.buffer().contains(Coord{narrow(column), narrow(row)})) {
     return CharInfo{u'\0', 0};
   }
-  const ScreenCell& cell = screen_.at(column, row);
+  const ScreenCell& cell = model_.buffer().at(column, row);
   return CharInfo{cell.character, cell.attributes};
 }
 
@@ -124,9 +127,8 @@ std::u16string MemoryConsole::row_text(int row) const {
 }
 
 void MemoryConsole::set_cell(int column, int row, CharInfo cell) {
-  if (screen_.contains(Coord{narrow(column), narrow(row)})) {
-    screen_.at(column, row) = ScreenCell{cell.character, cell.attributes, true};
-  }
+  SmallRect region{narrow(column), narrow(row), narrow(column), narrow(row)};
+  model_.write(&cell, Coord{1, 1}, Coord{0, 0}, region);
 }
 
 void MemoryConsole::write_text(int column, int row, std::u16string_view text,
@@ -134,13 +136,6 @@ void MemoryConsole::write_text(int column, int row, std::u16string_view text,
   for (char16_t unit : text) {
     set_cell(column++, row, CharInfo{unit, attributes});
   }
-}
-
-void MemoryConsole::resize(std::int16_t columns, std::int16_t rows) {
-  screen_.resize(Coord{columns, rows}, ScreenCell{u' ', text_attribute_, true});
-  window_ = SmallRect{0, 0, narrow(columns - 1), narrow(rows - 1)};
-  cursor_.x = std::min(cursor_.x, narrow(columns - 1));
-  cursor_.y = std::min(cursor_.y, narrow(rows - 1));
 }
 
 std::optional<std::uint32_t> MemoryConsole::console_mode(Handle handle) const {
@@ -496,9 +491,9 @@ bool MemoryConsole::get_console_screen_buffer_info(Handle console, ScreenBufferI
     return false;
   }
   info.size = size();
-  info.cursor_position = cursor_;
-  info.attributes = text_attribute_;
-  info.window = window_;
+  info.cursor_position = model_.cursor();
+  info.attributes = model_.attributes();
+  info.window = model_.window();
   info.maximum_window_size = size();
   return true;
 }
@@ -506,48 +501,25 @@ bool MemoryConsole::get_console_screen_buffer_info(Handle console, ScreenBufferI
 bool MemoryConsole::write_console_output(Handle console, const CharInfo* buffer, Coord buffer_size,
                                          Coord buffer_coord, SmallRect& region) {
   log("WriteConsoleOutputW");
-  return is_screen(console) && screen_.write(buffer, buffer_size, buffer_coord, region);
+  return is_screen(console) && model_.write(buffer, buffer_size, buffer_coord, region);
 }
 
 bool MemoryConsole::read_console_output(Handle console, CharInfo* buffer, Coord buffer_size,
                                         Coord buffer_coord, SmallRect& region) {
   log("ReadConsoleOutputW");
-  return is_screen(console) && screen_.read(buffer, buffer_size, buffer_coord, region);
-}
-
-void MemoryConsole::move_window_to_show_cursor() {
-  int width = window_.right - window_.left;
-  int height = window_.bottom - window_.top;
-  if (cursor_.x < window_.left) {
-    window_.left = cursor_.x;
-  } else if (cursor_.x > window_.right) {
-    window_.left = narrow(cursor_.x - width);
-  }
-  if (cursor_.y < window_.top) {
-    window_.top = cursor_.y;
-  } else if (cursor_.y > window_.bottom) {
-    window_.top = narrow(cursor_.y - height);
-  }
-  window_.right = narrow(window_.left + width);
-  window_.bottom = narrow(window_.top + height);
+  return is_screen(console) && model_.read(buffer, buffer_size, buffer_coord, region);
 }
 
 bool MemoryConsole::set_console_cursor_position(Handle console, Coord position) {
   log("SetConsoleCursorPosition");
-  if (!is_screen(console) || !screen_.contains(position)) {
-    return false;
-  }
-  cursor_ = position;
-  // The console scrolls its window to keep the cursor in view.
-  move_window_to_show_cursor();
-  return true;
+  return is_screen(console) && model_.set_cursor(position);
 }
 
 bool MemoryConsole::scroll_console_screen_buffer(Handle console, const SmallRect& scroll,
                                                  const SmallRect* clip, Coord destination,
                                                  const CharInfo& fill) {
   log("ScrollConsoleScreenBufferW");
-  return is_screen(console) && screen_.scroll(scroll, clip, destination, fill);
+  return is_screen(console) && model_.scroll(scroll, clip, destination, fill);
 }
 
 bool MemoryConsole::set_console_text_attribute(Handle console, std::uint16_t attributes) {
@@ -555,7 +527,7 @@ bool MemoryConsole::set_console_text_attribute(Handle console, std::uint16_t att
   if (!is_screen(console)) {
     return false;
   }
-  text_attribute_ = attributes;
+  model_.set_attributes(attributes);
   return true;
 }
 
@@ -564,11 +536,7 @@ bool MemoryConsole::fill_console_output_attribute(Handle console, std::uint16_t 
                                                   std::uint32_t& written) {
   log("FillConsoleOutputAttribute");
   written = 0;
-  if (!is_screen(console) || !screen_.contains(start)) {
-    return false;
-  }
-  written = screen_.fill_attributes(attributes, length, start);
-  return true;
+  return is_screen(console) && model_.fill_attributes(attributes, length, start, written);
 }
 
 bool MemoryConsole::fill_console_output_character(Handle console, char character,
@@ -576,12 +544,9 @@ bool MemoryConsole::fill_console_output_character(Handle console, char character
                                                   std::uint32_t& written) {
   log("FillConsoleOutputCharacterA");
   written = 0;
-  if (!is_screen(console) || !screen_.contains(start)) {
-    return false;
-  }
   // The 8-bit character goes through the code page as the console would.
-  written = screen_.fill_characters(ansi_to_unit(character), length, start);
-  return true;
+  return is_screen(console) &&
+         model_.fill_characters(ansi_to_unit(character), length, start, written);
 }
 
 bool MemoryConsole::get_console_cursor_info(Handle console, CursorInfo& info) {
@@ -590,58 +555,25 @@ bool MemoryConsole::get_console_cursor_info(Handle console, CursorInfo& info) {
       (console == kStdError && failures_.cursor_info_error)) {
     return false;
   }
-  info = cursor_info_;
+  info = model_.cursor_info();
   return true;
 }
 
 bool MemoryConsole::set_console_cursor_info(Handle console, const CursorInfo& info) {
   log("SetConsoleCursorInfo");
-  if (!is_screen(console) || info.size < 1 || info.size > 100) {
-    return false;
-  }
-  cursor_info_ = info;
-  return true;
+  return is_screen(console) && model_.set_cursor_info(info);
 }
 
-bool MemoryConsole::set_console_screen_buffer_size(Handle console, Coord new_size) {
+bool MemoryConsole::set_console_screen_buffer_size(Handle console, Coord size) {
   log("SetConsoleScreenBufferSize");
-  const int window_width = window_.right - window_.left + 1;
-  const int window_height = window_.bottom - window_.top + 1;
-  if (!is_screen(console) || new_size.x < window_width || new_size.y < window_height) {
-    return false;
-  }
-  SmallRect window = window_;
-  Coord cursor = cursor_;
-  resize(new_size.x, new_size.y);
-  // The window keeps its size and moves only as far as it must to stay
-  // inside the buffer.
-  int left = std::min<int>(window.left, new_size.x - window_width);
-  int top = std::min<int>(window.top, new_size.y - window_height);
-  window_ = SmallRect{narrow(left), narrow(top), narrow(left + window_width - 1),
-                      narrow(top + window_height - 1)};
-  cursor_ =
-      Coord{std::min(cursor.x, narrow(new_size.x - 1)), std::min(cursor.y, narrow(new_size.y - 1))};
-  return true;
+  return is_screen(console) &&
+         model_.set_buffer_size(size, ScreenCell{u' ', model_.attributes(), true});
 }
 
 bool MemoryConsole::set_console_window_info(Handle console, bool absolute,
                                             const SmallRect& window) {
   log("SetConsoleWindowInfo");
-  if (!is_screen(console)) {
-    return false;
-  }
-  SmallRect wanted = window;
-  if (!absolute) {
-    wanted =
-        SmallRect{narrow(window_.left + window.left), narrow(window_.top + window.top),
-                  narrow(window_.right + window.right), narrow(window_.bottom + window.bottom)};
-  }
-  if (is_empty(wanted) || wanted.left < 0 || wanted.top < 0 || wanted.right >= size().x ||
-      wanted.bottom >= size().y) {
-    return false;
-  }
-  window_ = wanted;
-  return true;
+  return is_screen(console) && model_.set_window(model_.window_asked(absolute, window));
 }
 
 // --- Other ---------------------------------------------------------------------

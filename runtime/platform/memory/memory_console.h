@@ -21,8 +21,8 @@
 #include <string_view>
 #include <vector>
 
+#include "runtime/platform/console_model.h"
 #include "runtime/platform/platform.h"
-#include "runtime/platform/screen_buffer.h"
 
 namespace platform {
 
@@ -139,11 +139,11 @@ public:
   // --- Observation --------------------------------------------------------
   [[nodiscard]] CharInfo cell(int column, int row) const; // 0-based
   [[nodiscard]] std::u16string row_text(int row) const;   // 0-based, whole row
-  [[nodiscard]] Coord size() const { return screen_.size(); }
-  [[nodiscard]] Coord cursor() const { return cursor_; }
-  [[nodiscard]] SmallRect window() const { return window_; }
-  [[nodiscard]] std::uint16_t text_attribute() const { return text_attribute_; }
-  [[nodiscard]] CursorInfo cursor_info() const { return cursor_info_; }
+  [[nodiscard]] Coord size() const { return model_.size(); }
+  [[nodiscard]] Coord cursor() const { return model_.cursor(); }
+  [[nodiscard]] SmallRect window() const { return model_.window(); }
+  [[nodiscard]] std::uint16_t text_attribute() const { return model_.attributes(); }
+  [[nodiscard]] CursorInfo cursor_info() const { return model_.cursor_info(); }
   [[nodiscard]] std::uint64_t clock_ms() const { return clock_ms_; }
   // The Windows name of every platform call, in order. The polling calls
   // (Sleep, PeekConsoleInputW, GetLocalTime) are logged once per idle stretch:
@@ -177,7 +177,6 @@ public:
   // --- Set-up and failures -----------------------------------------------
   void set_cell(int column, int row, CharInfo cell);
   void write_text(int column, int row, std::u16string_view text, std::uint16_t attributes);
-  void resize(std::int16_t columns, std::int16_t rows);
   void advance_clock(std::uint64_t milliseconds) { clock_ms_ += milliseconds; }
   struct Failures {
     bool version_query = false;
@@ -280,7 +279,6 @@ private:
 
   void log(std::string_view name);
   [[nodiscard]] bool is_input(Handle console) const;
-  void move_window_to_show_cursor();
   // The items of a system menu handle; null for any other handle.
   [[nodiscard]] std::vector<MenuItem>* menu_items(Handle menu);
   [[nodiscard]] bool is_screen(Handle console) const;
@@ -291,11 +289,7 @@ private:
 
   Config config_;
   // Every cell is written: the console starts as blanks.
-  ScreenBuffer screen_;
-  SmallRect window_;
-  Coord cursor_;
-  std::uint16_t text_attribute_;
-  CursorInfo cursor_info_;
+  ConsoleModel model_;
   std::map<Handle, std::uint32_t> modes_;
   std::set<Handle> open_handles_;
   std::vector<InputRecord> queue_;

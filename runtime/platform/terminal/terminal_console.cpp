@@ -2,8 +2,8 @@
 // here in a tall screen buffer, and the window onto it that follows the
 // cursor is drawn on the terminal's screen when the program pauses or waits
 // for input; keys are read from the controlling terminal and decoded
-// into console key records. See console_model.h, renderer.h and
-// key_decoder.h for the parts; this file joins them to the console calls.
+// into console key records. See runtime/platform/console_model.h,
+// renderer.h and key_decoder.h for the parts; this file joins them to the console calls.
 #include "runtime/platform/terminal/terminal_console.h"
 #include "runtime/platform/utf8.h"
 
@@ -26,7 +26,6 @@
 #include <string>
 
 #include "runtime/platform/terminal/code_pages.h"
-#include "runtime/platform/terminal/console_model.h"
 #include "runtime/platform/terminal/key_decoder.h"
 #include "runtime/platform/terminal/key_table.h"
 #include "runtime/platform/terminal/output_encoder.h"
@@ -56,6 +55,9 @@ constexpr std::string_view kResetAfterCut = "\x18\x1b[0m\x1b[?25h";
 constexpr std::size_t kOutputHighWater = std::size_t{64} * 1024;
 // Sizes beyond these are not believed.
 constexpr int kLargestSide = 1024;
+// The height of a new Windows console's buffer; the window onto it is the
+// terminal's screen.
+constexpr std::int16_t kBufferRows = 9001;
 // The exit code of a process that ends without a terminal, and of one that
 // ends as a fatal run-time error ends it.
 constexpr int kNoTerminalExitCode = 255;
@@ -189,8 +191,12 @@ InputCharset TerminalConsole::input_charset() {
 // reports where it is.
 void TerminalConsole::open_window() {
   const Coord size = reported_size().value_or(Coord{80, 24});
-  model_.emplace(size);
-  model_->set_cursor(Coord{0, static_cast<std::int16_t>(size.y - 1)});
+  model_.emplace(
+      ConsoleModel::Start{.size = Coord{size.x, std::max(kBufferRows, size.y)},
+                          .blank = ScreenCell{},
+                          .window = SmallRect{0, 0, static_cast<std::int16_t>(size.x - 1),
+                                              static_cast<std::int16_t>(size.y - 1)},
+                          .cursor = Coord{0, static_cast<std::int16_t>(size.y - 1)}});
   renderer_ = std::make_unique<Renderer>(renderer_options_, *encoder_);
   renderer_->reset(size);
 }
@@ -490,7 +496,7 @@ bool TerminalConsole::get_console_screen_buffer_info(Handle console, ScreenBuffe
   }
   info.size = model_->size();
   info.cursor_position = model_->cursor();
-  info.attributes = model_->attributes;
+  info.attributes = model_->attributes();
   info.window = model_->window();
   info.maximum_window_size = model_->window_size();
   return true;
@@ -511,11 +517,11 @@ bool TerminalConsole::set_console_cursor_position(Handle console, Coord position
   if (!prepare_screen(console)) {
     return false;
   }
-  const int top = model_->window_top();
+  const int top = model_->window().top;
   if (!model_->set_cursor(position)) {
     return false;
   }
-  show_window_move(top, model_->window_top() - top);
+  show_window_move(top, model_->window().top - top);
   return true;
 }
 
@@ -526,18 +532,12 @@ bool TerminalConsole::set_console_window_info(Handle console, bool absolute,
     return false;
   }
   const SmallRect now = model_->window();
-  const SmallRect wanted = absolute
-                               ? window
-                               : SmallRect{static_cast<std::int16_t>(now.left + window.left),
-                                           static_cast<std::int16_t>(now.top + window.top),
-                                           static_cast<std::int16_t>(now.right + window.right),
-                                           static_cast<std::int16_t>(now.bottom + window.bottom)};
-  const int top = model_->window_top();
+  const SmallRect wanted = model_->window_asked(absolute, window);
   if (wanted.left != now.left || wanted.right != now.right ||
-      wanted.bottom - wanted.top != now.bottom - now.top || !model_->set_window_top(wanted.top)) {
+      wanted.bottom - wanted.top != now.bottom - now.top || !model_->set_window(wanted)) {
     return false;
   }
-  show_window_move(top, wanted.top - top);
+  show_window_move(now.top, wanted.top - now.top);
   return true;
 }
 
@@ -550,7 +550,7 @@ bool TerminalConsole::scroll_console_screen_buffer(Handle console, const SmallRe
     return false;
   }
   const int rows = model_->whole_buffer_rows_up(scroll, clip, destination);
-  show_scroll(model_->window_top(), rows, fill.attributes);
+  show_scroll(model_->window().top, rows, fill.attributes);
   return model_->scroll(scroll, clip, destination, fill);
 }
 
@@ -590,7 +590,7 @@ bool TerminalConsole::set_console_text_attribute(Handle console, std::uint16_t a
   if (!prepare_screen(console)) {
     return false;
   }
-  model_->attributes = attributes;
+  model_->set_attributes(attributes);
   return true;
 }
 
@@ -601,8 +601,7 @@ bool TerminalConsole::fill_console_output_attribute(Handle console, std::uint16_
   if (!prepare_screen(console)) {
     return false;
   }
-  written = model_->fill_attributes(attributes, length, start);
-  return written > 0 || length == 0;
+  return model_->fill_attributes(attributes, length, start, written);
 }
 
 bool TerminalConsole::fill_console_output_character(Handle console, char character,
@@ -616,25 +615,19 @@ bool TerminalConsole::fill_console_output_character(Handle console, char charact
   if (converter_.to_wide(kCpAcp, &character, 1, &unit, 1) != 1) {
     unit = static_cast<char16_t>(static_cast<unsigned char>(character));
   }
-  written = model_->fill_characters(unit, length, start);
-  return written > 0 || length == 0;
+  return model_->fill_characters(unit, length, start, written);
 }
 
 bool TerminalConsole::get_console_cursor_info(Handle console, CursorInfo& info) {
   if (!prepare_screen(console)) {
     return false;
   }
-  info = model_->cursor_info;
+  info = model_->cursor_info();
   return true;
 }
 
 bool TerminalConsole::set_console_cursor_info(Handle console, const CursorInfo& info) {
-  if (!prepare_screen(console) || info.size < 1 || info.size > 100) {
-    return false;
-  }
-  model_->cursor_info = info;
-  model_->mark_changed();
-  return true;
+  return prepare_screen(console) && model_->set_cursor_info(info);
 }
 
 // Draws what changed in the window and writes everything collected with
@@ -649,8 +642,8 @@ void TerminalConsole::flush() {
     renderer_->render(model_->window_cells(), out_);
     const Coord cursor = model_->cursor();
     renderer_->place_cursor(
-        Coord{cursor.x, static_cast<std::int16_t>(cursor.y - model_->window_top())},
-        model_->cursor_info.visible != 0, out_);
+        Coord{cursor.x, static_cast<std::int16_t>(cursor.y - model_->window().top)},
+        model_->cursor_info().visible != 0, out_);
     model_->mark_drawn();
   }
   write_out();

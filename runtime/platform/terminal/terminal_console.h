@@ -11,9 +11,9 @@
 #include <set>
 #include <string>
 
+#include "runtime/platform/console_model.h"
 #include "runtime/platform/platform.h"
 #include "runtime/platform/terminal/code_pages.h"
-#include "runtime/platform/terminal/console_model.h"
 #include "runtime/platform/terminal/key_decoder.h"
 #include "runtime/platform/terminal/output_encoder.h"
 #include "runtime/platform/terminal/renderer.h"

@@ -1,20 +1,27 @@
 // The console cells under the Windows screen operations: clipping, fills
 // that run on across rows, and scrolls with their fill and clip rules; the
-// window over the tall buffer, as it follows the cursor and the terminal's
-// size.
+// window over the buffer, as it follows the cursor and a new window size.
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "runtime/platform/terminal/console_model.h"
+#include "runtime/platform/console_model.h"
 
 namespace {
 
 using platform::CharInfo;
+using platform::ConsoleModel;
 using platform::Coord;
+using platform::ScreenCell;
 using platform::SmallRect;
-using platform::terminal::Cell;
-using platform::terminal::ConsoleModel;
+
+// A buffer `rows` tall under a window of `window` at its top, with cells
+// nobody wrote, as the terminal console starts one.
+ConsoleModel model_of(Coord window, int rows) {
+  return ConsoleModel({.size = {window.x, static_cast<std::int16_t>(rows)},
+                       .window = {0, 0, static_cast<std::int16_t>(window.x - 1),
+                                  static_cast<std::int16_t>(window.y - 1)}});
+}
 
 std::u16string row(const ConsoleModel& model, int y) {
   std::u16string text;
@@ -36,7 +43,7 @@ void write_row(ConsoleModel& model, int y, std::u16string_view text) {
 }
 
 TEST(ConsoleModel, WriteIsClippedToTheScreen) {
-  ConsoleModel model({6, 2}, 2);
+  ConsoleModel model = model_of({6, 2}, 2);
   const CharInfo cells[] = {{u'a', 7}, {u'b', 7}, {u'c', 7}, {u'd', 7}};
   SmallRect region{4, 1, 7, 1};
   EXPECT_TRUE(model.write(cells, {4, 1}, {0, 0}, region));
@@ -49,20 +56,22 @@ TEST(ConsoleModel, WriteIsClippedToTheScreen) {
 }
 
 TEST(ConsoleModel, FillsRunOnIntoFollowingRowsAndStopAtTheEnd) {
-  ConsoleModel model({4, 3}, 3);
-  std::uint32_t filled = model.fill_characters(u'x', 6, {2, 0});
+  ConsoleModel model = model_of({4, 3}, 3);
+  std::uint32_t filled = 0;
+  EXPECT_TRUE(model.fill_characters(u'x', 6, {2, 0}, filled));
   EXPECT_EQ(filled, 6U);
   EXPECT_EQ(row(model, 0), u"..xx");
   EXPECT_EQ(row(model, 1), u"xxxx");
-  filled = model.fill_attributes(0x4F, 100, {0, 2});
+  model.fill_attributes(0x4F, 100, {0, 2}, filled);
   EXPECT_EQ(filled, 4U);
   EXPECT_EQ(model.buffer().at(0, 2).attributes, 0x4F);
   EXPECT_EQ(model.buffer().at(0, 2).character, u' ') << "a cell never written is a blank";
-  EXPECT_EQ(model.fill_characters(u'y', 1, {4, 0}), 0U) << "start outside the screen";
+  EXPECT_FALSE(model.fill_characters(u'y', 1, {4, 0}, filled)) << "start outside the screen";
+  EXPECT_EQ(filled, 0U);
 }
 
 TEST(ConsoleModel, WholeBufferScrollUpIsRecognised) {
-  ConsoleModel model({5, 2}, 4);
+  ConsoleModel model = model_of({5, 2}, 4);
   const SmallRect whole_but_top{0, 1, 4, 3};
   EXPECT_EQ(model.whole_buffer_rows_up(whole_but_top, nullptr, {0, 0}), 1);
   EXPECT_EQ(model.whole_buffer_rows_up({0, 2, 4, 3}, nullptr, {0, 0}), 2);
@@ -73,7 +82,7 @@ TEST(ConsoleModel, WholeBufferScrollUpIsRecognised) {
 }
 
 TEST(ConsoleModel, ScrollMovesCellsAndFillsWhatTheyLeave) {
-  ConsoleModel model({4, 3}, 3);
+  ConsoleModel model = model_of({4, 3}, 3);
   write_row(model, 0, u"aaaa");
   write_row(model, 1, u"bbbb");
   write_row(model, 2, u"cccc");
@@ -93,30 +102,38 @@ TEST(ConsoleModel, ScrollMovesCellsAndFillsWhatTheyLeave) {
 
 // A tall buffer costs only the rows used, also after a clear of all of it.
 TEST(ConsoleModel, BufferStoresOnlyTheRowsUsed) {
-  ConsoleModel model({80, 25});
-  EXPECT_EQ(model.size().y, ConsoleModel::kBufferRows);
+  constexpr int kRows = 9001;
+  ConsoleModel model = model_of({80, 25}, kRows);
   write_row(model, 30, u"x");
   EXPECT_EQ(model.buffer().stored_rows(), 31);
-  const std::uint32_t all = 80U * ConsoleModel::kBufferRows;
-  EXPECT_EQ(model.fill_characters(u' ', all, {0, 0}), all);
-  EXPECT_EQ(model.fill_attributes(0x1E, all, {0, 0}), all);
+  const std::uint32_t all = 80U * kRows;
+  std::uint32_t filled = 0;
+  model.fill_characters(u' ', all, {0, 0}, filled);
+  EXPECT_EQ(filled, all);
+  model.fill_attributes(0x1E, all, {0, 0}, filled);
+  EXPECT_EQ(filled, all);
   EXPECT_EQ(model.buffer().stored_rows(), 31);
-  EXPECT_EQ(model.buffer().at(79, ConsoleModel::kBufferRows - 1), (Cell{u' ', 0x1E, true}));
-  EXPECT_EQ(model.buffer().at(0, 30), (Cell{u' ', 0x1E, true}));
+  EXPECT_EQ(model.buffer().at(79, kRows - 1), (ScreenCell{u' ', 0x1E, true}));
+  EXPECT_EQ(model.buffer().at(0, 30), (ScreenCell{u' ', 0x1E, true}));
 }
 
-// The window moves by the fewest rows that bring the cursor into view.
+// The window moves by the fewest rows and columns that bring the cursor
+// into view, keeping its size.
 TEST(ConsoleModel, WindowFollowsTheCursor) {
   struct Step {
-    int cursor_row;
-    int window_top;
+    Coord cursor;
+    Coord window_corner;
   };
-  constexpr Step kSteps[] = {{4, 0}, {5, 1}, {12, 8}, {9, 8}, {2, 2}, {99, 95}, {0, 0}};
-  ConsoleModel model({10, 5}, 100);
+  constexpr Step kSteps[] = {{{3, 4}, {0, 0}},     {{3, 5}, {0, 1}},   {{3, 12}, {0, 8}},
+                             {{3, 9}, {0, 8}},     {{3, 2}, {0, 2}},   {{3, 99}, {0, 95}},
+                             {{19, 99}, {10, 95}}, {{12, 0}, {10, 0}}, {{0, 0}, {0, 0}}};
+  ConsoleModel model({.size = {20, 100}, .window = {0, 0, 9, 4}});
   for (const Step& step : kSteps) {
-    ASSERT_TRUE(model.set_cursor({3, static_cast<std::int16_t>(step.cursor_row)}));
-    EXPECT_EQ(model.window_top(), step.window_top) << "cursor on row " << step.cursor_row;
-    EXPECT_EQ(model.window().bottom - model.window().top, 4);
+    ASSERT_TRUE(model.set_cursor(step.cursor));
+    EXPECT_EQ(model.window().left, step.window_corner.x) << step.cursor.x << "," << step.cursor.y;
+    EXPECT_EQ(model.window().top, step.window_corner.y) << step.cursor.x << "," << step.cursor.y;
+    EXPECT_EQ(model.window_size().x, 10);
+    EXPECT_EQ(model.window_size().y, 5);
   }
   EXPECT_FALSE(model.set_cursor({0, 100})) << "below the buffer";
 }
@@ -137,13 +154,13 @@ TEST(ConsoleModel, ResizeKeepsTheCursorInViewAndHiddenCells) {
       {{8, 50}, 0, 6},  // the buffer's top stops the window
       {{8, 10}, 35, 6}, // shrink again
   };
-  ConsoleModel model({8, 25}, 100);
+  ConsoleModel model = model_of({8, 25}, 100);
   write_row(model, 44, u"abcdefgh");
   model.set_cursor({6, 44});
-  ASSERT_EQ(model.window_top(), 20);
+  ASSERT_EQ(model.window().top, 20);
   for (const Resize& resize : kResizes) {
     model.resize_window(resize.size);
-    EXPECT_EQ(model.window_top(), resize.window_top) << resize.size.x << "x" << resize.size.y;
+    EXPECT_EQ(model.window().top, resize.window_top) << resize.size.x << "x" << resize.size.y;
     EXPECT_EQ(model.size().x, resize.size.x);
     EXPECT_EQ(model.cursor().x, resize.cursor_column);
     EXPECT_EQ(model.cursor().y, 44);
@@ -151,7 +168,8 @@ TEST(ConsoleModel, ResizeKeepsTheCursorInViewAndHiddenCells) {
   }
   // A clear at the narrow width covers the hidden cells too.
   model.resize_window({4, 10});
-  model.fill_characters(u' ', 4U * 100U, {0, 0});
+  std::uint32_t filled = 0;
+  model.fill_characters(u' ', 4U * 100U, {0, 0}, filled);
   model.resize_window({8, 10});
   EXPECT_EQ(row(model, 44), u"        ");
 }
