@@ -1,11 +1,10 @@
 #include "runtime/platform/terminal/code_pages.h"
-#include "runtime/platform/utf8.h"
 
-#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "runtime/platform/built_in_code_pages.h"
@@ -23,11 +22,63 @@ const char* utf16_name() {
 
 // Code page 0, the system ANSI code page, is 1252.
 std::uint32_t resolved(std::uint32_t code_page) {
-  return code_page == 0 ? kAnsiCodePage : code_page;
+  return code_page == 0 ? code_pages::kWindows1252 : code_page;
 }
 
 bool is_utf8(const std::string& charset) {
   return charset == "UTF-8" || charset == "utf8";
+}
+
+// Runs `descriptor` over all of `input`, giving each stretch of output to
+// `take_output`. An input unit of `unit_bytes` that the target lacks, or
+// that the end cuts off, goes to `take_unconverted` instead and is skipped.
+template <typename TakeOutput, typename TakeUnconverted>
+void convert_all(iconv_t descriptor, std::string_view input, std::size_t unit_bytes,
+                 TakeOutput take_output, TakeUnconverted take_unconverted) {
+  std::vector<char> buffer((input.size() * 4) + 16);
+  char* in = const_cast<char*>(input.data());
+  std::size_t in_left = input.size();
+  while (true) {
+    char* out = buffer.data();
+    std::size_t out_left = buffer.size();
+    const std::size_t status = ::iconv(descriptor, &in, &in_left, &out, &out_left);
+    take_output(std::string_view(buffer.data(), static_cast<std::size_t>(out - buffer.data())));
+    if (status != kFailed || in_left < unit_bytes) {
+      return;
+    }
+    if (errno == E2BIG) {
+      continue;
+    }
+    take_unconverted(static_cast<unsigned char>(*in));
+    in += unit_bytes;
+    in_left -= unit_bytes;
+    ::iconv(descriptor, nullptr, nullptr, nullptr, nullptr);
+  }
+}
+
+// Bytes in a character set as UTF-16; a byte with no character is its own
+// value.
+std::u16string decode_with(iconv_t descriptor, std::string_view bytes) {
+  std::u16string result;
+  convert_all(
+      descriptor, bytes, 1,
+      [&result](std::string_view output) {
+        const std::size_t before = result.size();
+        result.resize(before + (output.size() / 2));
+        std::memcpy(result.data() + before, output.data(), (output.size() / 2) * 2);
+      },
+      [&result](unsigned char byte) { result += static_cast<char16_t>(byte); });
+  return result;
+}
+
+// UTF-16 in a character set; a unit with no character becomes '?'.
+std::string encode_with(iconv_t descriptor, std::u16string_view units) {
+  std::string result;
+  convert_all(
+      descriptor, std::string_view(reinterpret_cast<const char*>(units.data()), units.size() * 2),
+      2, [&result](std::string_view output) { result += output; },
+      [&result](unsigned char /*first_byte*/) { result += '?'; });
+  return result;
 }
 
 } // namespace
@@ -38,7 +89,7 @@ std::string charset_of_code_page(std::uint32_t code_page) {
     return "CP1252";
   case 1: // the OEM code page
     return "CP437";
-  case kUtf8CodePage:
+  case code_pages::kUtf8:
     return "UTF-8";
   case 20127:
     return "ASCII";
@@ -69,39 +120,9 @@ iconv_t CodePageConverter::converter(const std::string& to, const std::string& f
   return found->second;
 }
 
-std::u16string CodePageConverter::decode_with(iconv_t descriptor, std::string_view bytes,
-                                              bool utf8) {
-  std::u16string result;
-  std::vector<char> buffer(bytes.size() * 4 + 16);
-  char* input = const_cast<char*>(bytes.data());
-  std::size_t input_left = bytes.size();
-  while (true) {
-    char* output = buffer.data();
-    std::size_t output_left = buffer.size();
-    const std::size_t status = ::iconv(descriptor, &input, &input_left, &output, &output_left);
-    const std::size_t produced = static_cast<std::size_t>(output - buffer.data()) / 2;
-    const std::size_t before = result.size();
-    result.resize(before + produced);
-    std::memcpy(result.data() + before, buffer.data(), produced * 2);
-    if (status != kFailed || input_left == 0) {
-      break;
-    }
-    if (errno == E2BIG) {
-      continue;
-    }
-    // A byte with no character, or a sequence cut off at the end.
-    const auto value = static_cast<unsigned char>(*input);
-    result += utf8 ? utf8::kReplacement : static_cast<char16_t>(value);
-    ++input;
-    --input_left;
-    ::iconv(descriptor, nullptr, nullptr, nullptr, nullptr);
-  }
-  return result;
-}
-
 std::u16string CodePageConverter::decode(const std::string& charset, std::string_view bytes) {
   if (is_utf8(charset)) {
-    return code_pages::to_utf16(kUtf8CodePage, bytes);
+    return code_pages::to_utf16(code_pages::kUtf8, bytes);
   }
   const iconv_t descriptor = converter(utf16_name(), charset);
   if (descriptor == kNoConverter) {
@@ -111,7 +132,7 @@ std::u16string CodePageConverter::decode(const std::string& charset, std::string
     }
     return result;
   }
-  return decode_with(descriptor, bytes, charset == "UTF-8");
+  return decode_with(descriptor, bytes);
 }
 
 int CodePageConverter::to_wide(std::uint32_t code_page, const char* source, int source_bytes,
@@ -133,9 +154,8 @@ int CodePageConverter::to_wide(std::uint32_t code_page, const char* source, int 
   if (descriptor == kNoConverter) {
     return 0;
   }
-  const std::u16string result =
-      decode_with(descriptor, std::string_view(source, length), charset == "UTF-8");
-  return text::deliver(result, output, output_units);
+  return text::deliver(decode_with(descriptor, std::string_view(source, length)), output,
+                       output_units);
 }
 
 int CodePageConverter::to_multi_byte(std::uint32_t code_page, const char16_t* source,
@@ -157,27 +177,8 @@ int CodePageConverter::to_multi_byte(std::uint32_t code_page, const char16_t* so
   if (descriptor == kNoConverter) {
     return 0;
   }
-  std::string result;
-  std::vector<char> buffer((length * 4) + 16);
-  char* input = reinterpret_cast<char*>(const_cast<char16_t*>(source));
-  std::size_t input_left = length * 2;
-  while (true) {
-    char* out = buffer.data();
-    std::size_t out_left = buffer.size();
-    const std::size_t status = ::iconv(descriptor, &input, &input_left, &out, &out_left);
-    result.append(buffer.data(), out);
-    if (status != kFailed || input_left == 0) {
-      break;
-    }
-    if (errno == E2BIG) {
-      continue;
-    }
-    result += '?';
-    input += 2;
-    input_left -= 2;
-    ::iconv(descriptor, nullptr, nullptr, nullptr, nullptr);
-  }
-  return text::deliver(result, output, output_bytes);
+  return text::deliver(encode_with(descriptor, std::u16string_view(source, length)), output,
+                       output_bytes);
 }
 
 } // namespace platform::terminal

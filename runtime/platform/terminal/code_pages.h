@@ -16,9 +16,6 @@
 
 namespace platform::terminal {
 
-inline constexpr std::uint32_t kAnsiCodePage = 1252;
-inline constexpr std::uint32_t kUtf8CodePage = 65001;
-
 // The iconv name of a code page; empty for code pages we cannot name.
 std::string charset_of_code_page(std::uint32_t code_page);
 
@@ -46,7 +43,6 @@ public:
 private:
   // An open converter, kept for later calls; (iconv_t)-1 when unavailable.
   iconv_t converter(const std::string& to, const std::string& from);
-  std::u16string decode_with(iconv_t descriptor, std::string_view bytes, bool utf8);
 
   std::map<std::pair<std::string, std::string>, iconv_t> converters_;
 };
