@@ -1,7 +1,7 @@
 // The console on a POSIX terminal: the Platform calls over the console
 // model, the renderer, the key decoder and the terminal device.
 // terminal_console.cpp holds the console and terminal side,
-// system_services.cpp the process, memory, thread, text and time services.
+// terminal_console_services.cpp the process, memory, thread, text and time services.
 #pragma once
 
 #include <array>
