@@ -15,6 +15,7 @@
 #include "fuzz/fuzz_support.h"
 #include "runtime/platform/terminal/key_decoder.h"
 #include "runtime/platform/terminal/terminal_capabilities.h"
+#include "tests/support/latin1_charset.h"
 
 namespace {
 
@@ -117,7 +118,7 @@ void check_plain_text(const std::string& stream, bool utf8) {
       text.push_back(static_cast<char>(0x80 | (unit & 0x3FU)));
     }
   }
-  KeyDecoder decoder(key_table(), utf8 ? InputCharset{} : InputCharset::latin1());
+  KeyDecoder decoder(key_table(), utf8 ? InputCharset{} : test_support::latin1_charset());
   for (std::size_t at = 0; at < text.size(); at += 3) {
     decoder.feed(std::string_view(text).substr(at, 3));
   }
@@ -144,7 +145,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       key_tables()[input.ConsumeIntegralInRange<std::size_t>(0, kTerminals.size() - 1)];
   const std::string stream =
       input.ConsumeBytesAsString(input.ConsumeIntegralInRange<std::size_t>(0, 1024));
-  const InputCharset charset = utf8 ? InputCharset{} : InputCharset::latin1();
+  const InputCharset charset = utf8 ? InputCharset{} : test_support::latin1_charset();
 
   KeyDecoder split(table, charset);
   KeyDecoder whole(table, charset);

@@ -8,6 +8,7 @@
 
 #include "runtime/platform/terminal/key_decoder.h"
 #include "runtime/platform/terminal/key_table.h"
+#include "tests/support/latin1_charset.h"
 
 namespace {
 
@@ -335,7 +336,7 @@ TEST(KeyDecoder, UnendedStringEndsWithTheSilence) {
 }
 
 TEST(KeyDecoder, EightBitCharsetMapsBytesThroughItsTable) {
-  InputCharset charset = InputCharset::latin1();
+  InputCharset charset = test_support::latin1_charset();
   charset.single_byte[0xA4] = 0x20AC; // as in ISO-8859-15
   KeyDecoder decoder = make_decoder(charset);
   decoder.feed("\xe9\xa4\x1b\xe9");

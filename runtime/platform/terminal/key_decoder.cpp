@@ -102,15 +102,6 @@ std::optional<Coord> parse_cursor_report(std::string_view sequence) {
 
 } // namespace
 
-InputCharset InputCharset::latin1() {
-  InputCharset charset;
-  charset.utf8 = false;
-  for (std::size_t i = 0; i < charset.single_byte.size(); ++i) {
-    charset.single_byte[i] = static_cast<char16_t>(i);
-  }
-  return charset;
-}
-
 KeyDecoder::KeyDecoder(KeyTable table, const InputCharset& charset)
     : table_(std::move(table)), charset_(charset) {}
 

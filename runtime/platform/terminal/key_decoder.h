@@ -22,8 +22,6 @@ namespace platform::terminal {
 struct InputCharset {
   bool utf8 = true;
   std::array<char16_t, 256> single_byte{};
-
-  static InputCharset latin1();
 };
 
 class KeyDecoder {
