@@ -94,6 +94,21 @@ TEST(CodePages, Utf8ReplacesMalformedBytes) {
   EXPECT_EQ(to_multi_byte(converter, 65001, u"\u00E9\u20AC"), "\xC3\xA9\xE2\x82\xAC");
 }
 
+// Code pages other than the built-in ones go through iconv: a character the
+// code page lacks becomes '?', and a byte with no character its own value.
+TEST(CodePages, OtherCodePagesConvertThroughIconv) {
+  CodePageConverter converter;
+  EXPECT_EQ(to_wide(converter, 437,
+                    "\x80\xdb"
+                    "a"),
+            u"\u00c7\u2588a");
+  EXPECT_EQ(to_multi_byte(converter, 437, u"\u00c7\u20ac\u2588"), "\x80?\xdb");
+  EXPECT_EQ(to_wide(converter, 1253,
+                    "b\xaa"
+                    "c"),
+            u"b\u00aac");
+}
+
 TEST(CodePages, FollowsTheWindowsCallingConventions) {
   CodePageConverter converter;
   // -1: up to and including the terminating zero.
