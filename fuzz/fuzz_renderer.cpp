@@ -216,34 +216,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool utf8 = input.ConsumeIntegral<std::uint8_t>() % 4 != 0;
   RendererCheck check(columns, rows, options, utf8);
 
-  for (int step = 0; step < 64 && input.remaining_bytes() > 0; ++step) {
-    switch (input.ConsumeIntegralInRange(0, 7)) {
-    case 0:
-    case 1:
-      check.write_cells(input);
-      break;
-    case 2:
-      check.blank_tail(input);
-      break;
-    case 3: {
-      const int first = input.ConsumeIntegralInRange(0, rows - 1);
-      check.render(first, input.ConsumeIntegralInRange(first, rows));
-      break;
-    }
-    case 4:
-      check.scroll(input);
-      break;
-    case 5:
-      check.place_cursor(input);
-      break;
-    case 6:
-      check.reset();
-      break;
-    default:
-      check.render(0, rows);
-      break;
-    }
-  }
+  const auto write_cells = [&] { check.write_cells(input); };
+  run_fuzz_steps(
+      input, 64, write_cells, write_cells, [&] { check.blank_tail(input); },
+      [&] {
+        const int first = input.ConsumeIntegralInRange(0, rows - 1);
+        check.render(first, input.ConsumeIntegralInRange(first, rows));
+      },
+      [&] { check.scroll(input); }, [&] { check.place_cursor(input); }, [&] { check.reset(); },
+      [&] { check.render(0, rows); });
   check.render(0, check.rows());
   return 0;
 }

@@ -122,25 +122,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       input.ConsumeBool() ? -1 : input.ConsumeIntegralInRange(0, 40);
   {
     Strings strings{runtime, {}};
-    for (int step = 0; step < 64 && input.remaining_bytes() > 0; ++step) {
-      switch (input.ConsumeIntegralInRange(0, 4)) {
-      case 0:
-        strings.concat(input);
-        break;
-      case 1:
-        strings.repeat(input);
-        break;
-      case 2:
-        strings.assign_copy(input);
-        break;
-      case 3:
-        strings.compare(input);
-        break;
-      default:
-        strings.round_trip(input);
-        break;
-      }
-    }
+    run_fuzz_steps(
+        input, 64, [&] { strings.concat(input); }, [&] { strings.repeat(input); },
+        [&] { strings.assign_copy(input); }, [&] { strings.compare(input); },
+        [&] { strings.round_trip(input); });
   }
   // Every block went back with the variables and temporaries that held it.
   FUZZ_CHECK(runtime.console.live_strings() == 0);

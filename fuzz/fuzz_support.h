@@ -3,7 +3,11 @@
 // made from fuzz data, and a check that stops the run with a message.
 #pragma once
 
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -37,6 +41,16 @@ private:
 
 // Bytes read as little-endian UTF-16 units; an odd last byte is dropped.
 std::u16string fuzz_units16(std::string_view bytes);
+
+// Up to `steps` times, while the data lasts, runs the one of `operations`
+// that the data picks.
+template <typename... Operations>
+void run_fuzz_steps(FuzzedDataProvider& input, int steps, Operations... operations) {
+  const std::array<std::function<void()>, sizeof...(Operations)> table{operations...};
+  for (int step = 0; step < steps && input.remaining_bytes() > 0; ++step) {
+    table[input.ConsumeIntegralInRange<std::size_t>(0, table.size() - 1)]();
+  }
+}
 
 // Reports a broken invariant and aborts, which libFuzzer records as a crash
 // with the input that caused it.
