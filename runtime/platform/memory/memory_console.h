@@ -1,8 +1,8 @@
-// An in-memory console for tests: a cell grid with a cursor and a visible
-// window, a scripted input queue, a virtual clock (a pause advances the clock
-// instead of sleeping, so tests never wait), injectable failures, and a
-// record of what was done to the window, title, menu, control handler,
-// message box and exit code.
+// An in-memory console for tests: the console model the terminal console
+// keeps too (cells, window, cursor), a scripted input queue, a virtual clock
+// (a pause advances the clock instead of sleeping, so tests never wait),
+// injectable failures, and a record of what was done to the window, title,
+// menu, control handler, message box and exit code.
 //
 // Ending the process (exit_process), polling an input queue whose script has
 // run out, and the call a test chose to stop at (Config::stop_at_call) unwind
