@@ -8,7 +8,8 @@
 # - a native build with clang and libc++, and its unit tests.
 # CPUS chooses a part of them, e.g. CPUS="s390x libcxx".
 set -u
-cd "$(dirname "$0")/../.."
+# shellcheck source=tests/suite-lib.sh
+. "$(dirname "$0")/../suite-lib.sh"
 cpus=(${CPUS:-armhf i386 s390x libcxx})
 
 # Debian architecture, compiler triplet, multiarch folder, qemu program, the
@@ -51,9 +52,7 @@ before_install() {
     dpkg --print-foreign-architectures | grep -qx "$arch" || dpkg --add-architecture "$arch"
   done
 }
-. tests/suite-needs.sh
 needs "${wanted[@]}"
-. tests/cross-build.sh
 
 status=0
 # Wall time of each part, for the summary at the end.

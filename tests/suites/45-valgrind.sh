@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # valgrind memcheck over the native unit tests: no errors and no leaks.
 set -eu
-. "$(dirname "$0")/../need-unit-tests.sh"
+# shellcheck source=tests/suite-lib.sh
+. "$(dirname "$0")/../suite-lib.sh"
 need_unit_tests "$BUILD_DIR"
-. "$(dirname "$0")/../suite-needs.sh"
 needs valgrind=valgrind
 # valgrind holds x87 registers in double precision. The number reader computes
 # in integer arithmetic and its tests compare its values field by field, so

@@ -5,6 +5,8 @@
 # hang or a broken invariant fails the suite; the input that caused it is
 # kept as <build>-fuzz/crashes/<target>-*.
 set -u
+# shellcheck source=tests/suite-lib.sh
+. "$(dirname "$0")/../suite-lib.sh"
 dir="${BUILD_DIR}-fuzz"
 seconds="${FUZZ_SECONDS:-30}"
 targets=(string_to_number number_x87 string_input_field string_verify code_pages key_decoder renderer

@@ -6,12 +6,13 @@
 # about the tests' own code, and the tests already run under the compiler's
 # warnings, the sanitizers and valgrind.
 set -u
+# shellcheck source=tests/suite-lib.sh
+. "$(dirname "$0")/../suite-lib.sh"
 dir="${BUILD_DIR}-tidy"
 root=$(pwd)
 sources='runtime viewer chart fuzz tests/terminal/screen_model.cpp'
 jobs="${JOBS:-$(nproc)}"
 
-. tests/suite-needs.sh
 needs clang-tidy=clang-tidy cppcheck=cppcheck
 
 # The compile commands come from a configured build; clang's own, when there

@@ -1,0 +1,58 @@
+# shellcheck shell=bash
+# Sourced at the top of every suite, and by the package checks. It goes to
+# the top of the source tree, where the suites run, and exports BUILD_DIR,
+# the native build, as build unless it is set; tests/run-suites sets it for
+# all of them.
+cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 1
+export BUILD_DIR="${BUILD_DIR:-build}"
+
+# `needs THING=PACKAGE...` makes sure each THING (a command or a path) is
+# there. As root it installs the Debian packages of the missing ones (after
+# running the function `before_install`, when the suite defines one);
+# otherwise it ends the suite as skipped (status 77, which CI counts as
+# failed) and says what is missing.
+needs() {
+  local pair thing missing=()
+  for pair in "$@"; do
+    thing=${pair%%=*}
+    [ -e "$thing" ] || command -v "$thing" >/dev/null 2>&1 || missing+=("${pair#*=}")
+  done
+  [ "${#missing[@]}" -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ] || ! command -v apt-get >/dev/null 2>&1; then
+    echo "skipped: needs ${missing[*]} (as root this suite installs them itself)"
+    exit 77
+  fi
+  echo "installing ${missing[*]}"
+  if declare -F before_install >/dev/null; then
+    before_install
+  fi
+  apt-get update -qq >/dev/null &&
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+      "${missing[@]}" >/dev/null || { echo "apt-get could not install ${missing[*]}"; exit 1; }
+}
+
+# need_unit_tests DIR ends the suite as skipped (status 77, which CI counts
+# as failed) when the build in DIR left the unit tests out, and says why.
+need_unit_tests() {
+  local cache="$1/CMakeCache.txt"
+  if grep -q '^COLORCONSOLE_TESTS:BOOL=OFF$' "$cache" 2>/dev/null; then
+    echo "skipped: $1 was configured with -DCOLORCONSOLE_TESTS=OFF and holds no unit tests"
+    exit 77
+  fi
+  if grep -q '^COLORCONSOLE_GTEST_FOUND:INTERNAL=OFF$' "$cache" 2>/dev/null; then
+    echo "skipped: GoogleTest is missing, so $1 holds no unit tests" \
+      "(install libgtest-dev, then configure again: cmake -S . -B $1)"
+    exit 77
+  fi
+}
+
+# `cross_build DIR TOOLCHAIN` configures DIR for TOOLCHAIN and builds it, the
+# unit tests switched on in any case (make windows and make package make such
+# build directories for the programs alone).
+cross_build() {
+  local generator=()
+  [ -f "$1/CMakeCache.txt" ] ||
+    generator=(-G "$(command -v ninja >/dev/null && echo Ninja || echo "Unix Makefiles")")
+  cmake -S . -B "$1" "${generator[@]}" -DCMAKE_TOOLCHAIN_FILE="$2" -DCOLORCONSOLE_TESTS=ON \
+    >/dev/null && cmake --build "$1"
+}
