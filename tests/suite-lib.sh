@@ -46,13 +46,20 @@ need_unit_tests() {
   fi
 }
 
+# `configure DIR [OPTION...]` configures the build in DIR with the options,
+# for Ninja when it is installed, else for make. The generator is named for a
+# new build directory only: cmake keeps the one a directory was made with.
+configure() {
+  local dir=$1 generator=()
+  shift
+  [ -f "$dir/CMakeCache.txt" ] ||
+    generator=(-G "$(command -v ninja >/dev/null && echo Ninja || echo "Unix Makefiles")")
+  cmake -S . -B "$dir" "${generator[@]}" "$@" >/dev/null
+}
+
 # `cross_build DIR TOOLCHAIN` configures DIR for TOOLCHAIN and builds it, the
 # unit tests switched on in any case (make windows and make package make such
 # build directories for the programs alone).
 cross_build() {
-  local generator=()
-  [ -f "$1/CMakeCache.txt" ] ||
-    generator=(-G "$(command -v ninja >/dev/null && echo Ninja || echo "Unix Makefiles")")
-  cmake -S . -B "$1" "${generator[@]}" -DCMAKE_TOOLCHAIN_FILE="$2" -DCOLORCONSOLE_TESTS=ON \
-    >/dev/null && cmake --build "$1"
+  configure "$1" -DCMAKE_TOOLCHAIN_FILE="$2" -DCOLORCONSOLE_TESTS=ON && cmake --build "$1"
 }

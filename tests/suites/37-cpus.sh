@@ -99,11 +99,9 @@ run_cpu() {
 # A native build with clang and libc++ (GoogleTest built from its sources
 # against libc++), and its unit tests.
 run_libcxx() {
-  local dir=build-libcxx generator=()
-  [ -f "$dir/CMakeCache.txt" ] ||
-    generator=(-G "$(command -v ninja >/dev/null && echo Ninja || echo "Unix Makefiles")")
-  CXX=clang++ cmake -S . -B "$dir" "${generator[@]}" -DCMAKE_CXX_FLAGS=-stdlib=libc++ \
-    -DCOLORCONSOLE_TESTS=ON >/dev/null && cmake --build "$dir" || return 1
+  local dir=build-libcxx
+  CXX=clang++ configure "$dir" -DCMAKE_CXX_FLAGS=-stdlib=libc++ -DCOLORCONSOLE_TESTS=ON &&
+    cmake --build "$dir" || return 1
   ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"
 }
 

@@ -38,9 +38,8 @@ if ! fuzzer_works; then
   fi
 fi
 
-generator=$(command -v ninja >/dev/null && echo Ninja || echo "Unix Makefiles")
-cmake -S . -B "$dir" -G "$generator" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCOLORCONSOLE_FUZZ=ON -DCOLORCONSOLE_TESTS=OFF >/dev/null || exit 1
+configure "$dir" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCOLORCONSOLE_FUZZ=ON -DCOLORCONSOLE_TESTS=OFF || exit 1
 cmake --build "$dir" --target fuzz || exit 1
 
 mkdir -p "$dir/crashes"

@@ -21,8 +21,7 @@ options=(-DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DCOLORCONSOLE_TESTS=OFF)
 if command -v clang++ >/dev/null; then
   options+=(-DCMAKE_CXX_COMPILER=clang++ -DCOLORCONSOLE_FUZZ=ON)
 fi
-generator=$(command -v ninja >/dev/null && echo Ninja || echo "Unix Makefiles")
-cmake -S . -B "$dir" -G "$generator" "${options[@]}" >/dev/null || exit 1
+configure "$dir" "${options[@]}" || exit 1
 
 report="$dir/static-analysis"
 rm -rf "$report"
