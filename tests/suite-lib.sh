@@ -6,16 +6,23 @@
 cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 1
 export BUILD_DIR="${BUILD_DIR:-build}"
 
-# `needs THING=PACKAGE...` makes sure each THING (a command or a path) is
-# there. As root it installs the Debian packages of the missing ones (after
-# running the function `before_install`, when the suite defines one);
-# otherwise it ends the suite as skipped (status 77, which CI counts as
-# failed) and says what is missing.
+# `needs THING=PACKAGE...` makes sure each THING is there: a command, a path,
+# or a function of the suite that succeeds when what it stands for works (a
+# compiler that links a kind of program, say). As root it installs the Debian
+# packages of the missing ones (after running the function `before_install`,
+# when the suite defines one); otherwise it ends the suite as skipped (status
+# 77, which CI counts as failed) and says what is missing. A package brings
+# its command or path; a function is asked again after the install, and one
+# that still fails ends the suite as skipped.
 needs() {
   local pair thing missing=()
   for pair in "$@"; do
     thing=${pair%%=*}
-    [ -e "$thing" ] || command -v "$thing" >/dev/null 2>&1 || missing+=("${pair#*=}")
+    if declare -F "$thing" >/dev/null; then
+      "$thing"
+    else
+      [ -e "$thing" ] || command -v "$thing" >/dev/null 2>&1
+    fi || missing+=("${pair#*=}")
   done
   [ "${#missing[@]}" -eq 0 ] && return 0
   if [ "$(id -u)" -ne 0 ] || ! command -v apt-get >/dev/null 2>&1; then
@@ -29,6 +36,13 @@ needs() {
   apt-get update -qq >/dev/null &&
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
       "${missing[@]}" >/dev/null || { echo "apt-get could not install ${missing[*]}"; exit 1; }
+  for pair in "$@"; do
+    thing=${pair%%=*}
+    if declare -F "$thing" >/dev/null && ! "$thing"; then
+      echo "skipped: $thing still fails with ${pair#*=} installed"
+      exit 77
+    fi
+  done
 }
 
 # need_unit_tests DIR ends the suite as skipped (status 77, which CI counts
