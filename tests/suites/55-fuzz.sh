@@ -9,8 +9,6 @@ set -u
 . "$(dirname "$0")/../suite-lib.sh"
 dir="${BUILD_DIR}-fuzz"
 seconds="${FUZZ_SECONDS:-30}"
-targets=(string_to_number number_x87 string_input_field string_verify code_pages key_decoder renderer
-         line_input key_wait screen strings)
 
 # Whether clang can link a libFuzzer target here; needs asks it.
 # shellcheck disable=SC2317
@@ -33,6 +31,8 @@ needs "fuzzer_works=libclang-rt-$major-dev"
 configure "$dir" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCOLORCONSOLE_FUZZ=ON -DCOLORCONSOLE_TESTS=OFF || exit 1
 cmake --build "$dir" --target fuzz || exit 1
+# The targets the build configured, which fuzz/CMakeLists.txt lists there.
+mapfile -t targets <"$dir/fuzz/targets" || exit 1
 
 mkdir -p "$dir/crashes"
 status=0
