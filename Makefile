@@ -27,12 +27,14 @@ install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) $(if $(PREFIX),--prefix "$(PREFIX)")
 
 # The Debian package, in $(BUILD_DIR)/packages; when the mingw-w64 cross
-# compiler is there, the Windows zip, in $(WINDOWS_BUILD_DIR)/packages; and
+# compiler is there, the Windows zip of the programs `make windows` builds, in
+# $(WINDOWS_BUILD_DIR)/packages; and
 # for each CPU of CROSS_CPUS whose cross compiler, terminfo library and C++
 # library are there, that CPU's Debian package, in build-<arch>/packages, its
 # dependencies read off that CPU's libraries.
 WINDOWS_BUILD_DIR ?= build-windows
 WINDOWS_TOOLCHAIN := cmake/toolchains/mingw-w64-x86_64.cmake
+MINGW := $(shell command -v x86_64-w64-mingw32-g++-posix 2>/dev/null)
 # Debian architecture, compiler triplet and multiarch folder of each CPU; the
 # toolchain file is cmake/toolchains/<triplet>.cmake.
 CROSS_CPUS := arm64:aarch64-linux-gnu:aarch64-linux-gnu \
@@ -40,24 +42,24 @@ CROSS_CPUS := arm64:aarch64-linux-gnu:aarch64-linux-gnu \
   i386:i686-linux-gnu:i386-linux-gnu \
   s390x:s390x-linux-gnu:s390x-linux-gnu
 
-package: build
+# cross_configure DIR,TOOLCHAIN: the shell command that configures DIR for
+# TOOLCHAIN, unless it is configured already.
+cross_configure = [ -f $(1)/CMakeCache.txt ] || cmake -S . -B $(1) -G "$(GENERATOR)" \
+  -DCMAKE_TOOLCHAIN_FILE=$(2)
+
+package: build $(if $(MINGW),windows)
 	cmake --build $(BUILD_DIR) --target package
-	@if command -v x86_64-w64-mingw32-g++-posix >/dev/null; then \
-	  set -e; \
-	  [ -f $(WINDOWS_BUILD_DIR)/CMakeCache.txt ] || cmake -S . -B $(WINDOWS_BUILD_DIR) \
-	    -G "$(GENERATOR)" -DCMAKE_TOOLCHAIN_FILE=$(WINDOWS_TOOLCHAIN); \
-	  cmake --build $(WINDOWS_BUILD_DIR) --target colorviewer colorchart; \
-	  cd $(WINDOWS_BUILD_DIR) && cpack; \
-	else \
-	  echo "package: no Windows zip: needs the mingw-w64 cross compiler (x86_64-w64-mingw32-g++-posix)"; \
-	fi
+ifneq ($(MINGW),)
+	cd $(WINDOWS_BUILD_DIR) && cpack
+else
+	@echo "package: no Windows zip: needs the mingw-w64 cross compiler (x86_64-w64-mingw32-g++-posix)"
+endif
 	@set -e; for cpu in $(CROSS_CPUS); do \
 	  arch=$${cpu%%:*}; rest=$${cpu#*:}; triplet=$${rest%%:*}; lib=/usr/lib/$${rest#*:}; \
 	  if command -v $$triplet-g++ >/dev/null && [ -e $$lib/libtinfo.so.6 ] \
 	    && [ -e $$lib/libstdc++.so.6 ]; then \
 	    dir=build-$$arch; \
-	    [ -f $$dir/CMakeCache.txt ] || cmake -S . -B $$dir \
-	      -G "$(GENERATOR)" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/$$triplet.cmake; \
+	    $(call cross_configure,$$dir,cmake/toolchains/$$triplet.cmake); \
 	    cmake --build $$dir --target colorviewer colorchart manual_pages; \
 	    (cd $$dir && cpack); \
 	  else \
@@ -70,11 +72,10 @@ package: build
 # under wine.
 .PHONY: windows
 windows:
-	@command -v x86_64-w64-mingw32-g++-posix >/dev/null || { \
+	@[ -n "$(MINGW)" ] || { \
 	  echo "windows: needs the mingw-w64 cross compiler (apt-get install g++-mingw-w64-x86-64-posix)"; \
 	  exit 1; }
-	@[ -f $(WINDOWS_BUILD_DIR)/CMakeCache.txt ] || cmake -S . -B $(WINDOWS_BUILD_DIR) \
-	  -G "$(GENERATOR)" -DCMAKE_TOOLCHAIN_FILE=$(WINDOWS_TOOLCHAIN)
+	@$(call cross_configure,$(WINDOWS_BUILD_DIR),$(WINDOWS_TOOLCHAIN))
 	cmake --build $(WINDOWS_BUILD_DIR) --target colorviewer colorchart
 
 # Output and idle costs of both programs in a pseudo-terminal, against an

@@ -3,7 +3,9 @@
 # tools a check needs (installed with apt-get when running as root).
 # Sourced from the top of the source tree; BUILD_DIR names the native build.
 
-BUILD_DIR="${BUILD_DIR:-build}"
+# BUILD_DIR (build unless set), and needs THING=PACKAGE...: the tools a
+# check needs, installed as root.
+. tests/suite-lib.sh
 WINDOWS_BUILD_DIR="${WINDOWS_BUILD_DIR:-build-windows}"
 failures=0
 
@@ -29,9 +31,6 @@ skip() {
 # A scratch folder that is removed when the check ends.
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/colorconsole-package.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
-
-# needs THING=PACKAGE...: the tools a check needs, installed as root.
-. tests/suite-needs.sh
 
 # The programs this source tree builds: a program's folder holds its logic
 # in .cpp files besides main.cpp once it is written.

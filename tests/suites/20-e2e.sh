@@ -2,10 +2,9 @@
 # End-to-end tests: both programs in tmux, a real terminal emulator, with
 # keys sent to a pane and the screen read back cell by cell.
 set -u
-cd "$(dirname "$0")/../.."
-export BUILD_DIR="${BUILD_DIR:-build}"
+# shellcheck source=tests/suite-lib.sh
+. "$(dirname "$0")/../suite-lib.sh"
 
-. tests/suite-needs.sh
 needs tmux=tmux python3=python3 stty=coreutils
 for program in colorviewer colorchart; do
   if [ ! -x "$BUILD_DIR/bin/$program" ]; then

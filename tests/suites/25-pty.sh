@@ -4,10 +4,9 @@
 # pastes megabytes, sends strings, resizes twice between two looks; signals
 # sent or blocked at start.
 set -u
-cd "$(dirname "$0")/../.."
-export BUILD_DIR="${BUILD_DIR:-build}"
+# shellcheck source=tests/suite-lib.sh
+. "$(dirname "$0")/../suite-lib.sh"
 
-. tests/suite-needs.sh
 needs python3=python3
 for program in colorviewer colorchart; do
   if [ ! -x "$BUILD_DIR/bin/$program" ]; then

@@ -4,17 +4,16 @@
 # under wine through CTest, then both programs run under wine in tmux and
 # their screens are compared cell by cell.
 set -u
-cd "$(dirname "$0")/../.."
+# shellcheck source=tests/suite-lib.sh
+. "$(dirname "$0")/../suite-lib.sh"
 dir="${WINDOWS_BUILD_DIR:-build-windows}"
 toolchain=cmake/toolchains/mingw-w64-x86_64.cmake
 
 # What the suite needs, and the Debian package that brings it.
-. tests/suite-needs.sh
 needs x86_64-w64-mingw32-g++-posix=g++-mingw-w64-x86-64-posix wine=wine \
   /usr/lib/wine/wine64=wine64 /usr/src/googletest/CMakeLists.txt=googletest tmux=tmux \
   python3=python3 flock=util-linux
 
-. tests/cross-build.sh
 cross_build "$dir" "$toolchain" || exit 1
 
 # Every program must stand alone: no DLL beyond the system's own.

@@ -4,7 +4,8 @@
 # terminfo library; the unit tests run under qemu-aarch64 through CTest, then
 # both programs' end-to-end tests run under qemu in tmux.
 set -u
-cd "$(dirname "$0")/../.."
+# shellcheck source=tests/suite-lib.sh
+. "$(dirname "$0")/../suite-lib.sh"
 dir="${ARM64_BUILD_DIR:-build-arm64}"
 toolchain=cmake/toolchains/aarch64-linux-gnu.cmake
 triplet=aarch64-linux-gnu
@@ -16,13 +17,11 @@ triplet=aarch64-linux-gnu
 before_install() {
   dpkg --print-foreign-architectures | grep -qx arm64 || dpkg --add-architecture arm64
 }
-. tests/suite-needs.sh
 needs "$triplet-g++=g++-$triplet" qemu-aarch64=qemu-user \
   "/usr/lib/$triplet/libtinfo.so=libncurses-dev:arm64" \
   "/usr/lib/$triplet/libstdc++.so.6=libstdc++6:arm64" \
   /usr/src/googletest/CMakeLists.txt=googletest tmux=tmux python3=python3
 
-. tests/cross-build.sh
 cross_build "$dir" "$toolchain" || exit 1
 
 status=0

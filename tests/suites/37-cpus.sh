@@ -8,7 +8,8 @@
 # - a native build with clang and libc++, and its unit tests.
 # CPUS chooses a part of them, e.g. CPUS="s390x libcxx".
 set -u
-cd "$(dirname "$0")/../.."
+# shellcheck source=tests/suite-lib.sh
+. "$(dirname "$0")/../suite-lib.sh"
 cpus=(${CPUS:-armhf i386 s390x libcxx})
 
 # Debian architecture, compiler triplet, multiarch folder, qemu program, the
@@ -51,9 +52,7 @@ before_install() {
     dpkg --print-foreign-architectures | grep -qx "$arch" || dpkg --add-architecture "$arch"
   done
 }
-. tests/suite-needs.sh
 needs "${wanted[@]}"
-. tests/cross-build.sh
 
 status=0
 # Wall time of each part, for the summary at the end.
@@ -100,11 +99,9 @@ run_cpu() {
 # A native build with clang and libc++ (GoogleTest built from its sources
 # against libc++), and its unit tests.
 run_libcxx() {
-  local dir=build-libcxx generator=()
-  [ -f "$dir/CMakeCache.txt" ] ||
-    generator=(-G "$(command -v ninja >/dev/null && echo Ninja || echo "Unix Makefiles")")
-  CXX=clang++ cmake -S . -B "$dir" "${generator[@]}" -DCMAKE_CXX_FLAGS=-stdlib=libc++ \
-    -DCOLORCONSOLE_TESTS=ON >/dev/null && cmake --build "$dir" || return 1
+  local dir=build-libcxx
+  CXX=clang++ configure "$dir" -DCMAKE_CXX_FLAGS=-stdlib=libc++ -DCOLORCONSOLE_TESTS=ON &&
+    cmake --build "$dir" || return 1
   ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"
 }
 

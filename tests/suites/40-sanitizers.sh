@@ -2,12 +2,11 @@
 # The runtime, both programs and every native test suite built with
 # AddressSanitizer and UndefinedBehaviorSanitizer; any report fails the run.
 set -eu
+# shellcheck source=tests/suite-lib.sh
+. "$(dirname "$0")/../suite-lib.sh"
 dir="${BUILD_DIR}-sanitize"
-generator=$(command -v ninja >/dev/null && echo Ninja || echo "Unix Makefiles")
 flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
-cmake -S . -B "$dir" -G "$generator" -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" >/dev/null
-. "$(dirname "$0")/../need-unit-tests.sh"
+configure "$dir" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags"
 need_unit_tests "$dir"
 cmake --build "$dir"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1

@@ -4,8 +4,8 @@
 # The checks are the scripts in tests/package; this suite fails when one of
 # them fails and skips when one cannot run here (a tool that is missing).
 set -u
-cd "$(dirname "$0")/../.." || exit 1
-export BUILD_DIR="${BUILD_DIR:-build}"
+# shellcheck source=tests/suite-lib.sh
+. "$(dirname "$0")/../suite-lib.sh"
 export WINDOWS_BUILD_DIR="${WINDOWS_BUILD_DIR:-build-windows}"
 
 failed=() skipped=()
@@ -24,7 +24,7 @@ run_check check-manpages
 
 # make package builds the Windows zip only when the cross compiler is there;
 # get it first where we may (root), so the zip is built and checked too.
-(. tests/suite-needs.sh && needs x86_64-w64-mingw32-g++-posix=g++-mingw-w64-x86-64-posix) >/dev/null
+(needs x86_64-w64-mingw32-g++-posix=g++-mingw-w64-x86-64-posix) >/dev/null
 
 # Packages from earlier runs must not pass for this one's.
 rm -f "$BUILD_DIR"/packages/*.deb "$WINDOWS_BUILD_DIR"/packages/*.zip \

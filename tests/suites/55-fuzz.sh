@@ -5,14 +5,14 @@
 # hang or a broken invariant fails the suite; the input that caused it is
 # kept as <build>-fuzz/crashes/<target>-*.
 set -u
+# shellcheck source=tests/suite-lib.sh
+. "$(dirname "$0")/../suite-lib.sh"
 dir="${BUILD_DIR}-fuzz"
 seconds="${FUZZ_SECONDS:-30}"
-targets=(string_to_number number_x87 string_input_field string_verify code_pages key_decoder renderer
-         line_input key_wait screen strings)
 
-# Whether clang can link a libFuzzer target here.
+# Whether clang can link a libFuzzer target here; needs asks it.
+# shellcheck disable=SC2317
 fuzzer_works() {
-  command -v clang++ >/dev/null || return 1
   local probe
   probe=$(mktemp -d)
   printf 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }\n' \
@@ -20,26 +20,19 @@ fuzzer_works() {
   clang++ -fsanitize=fuzzer,address,undefined "$probe/probe.cpp" -o "$probe/probe" 2>/dev/null
   local status=$?
   rm -rf "$probe"
-  return $status
+  return "$status"
 }
 
-if ! fuzzer_works; then
-  if [ "$(id -u)" -eq 0 ]; then
-    apt-get update -qq >/dev/null
-    apt-get install -y -qq clang >/dev/null
-    major=$(clang++ --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n1)
-    apt-get install -y -qq "libclang-rt-${major}-dev" >/dev/null
-  fi
-  if ! fuzzer_works; then
-    echo "clang++ with the libFuzzer runtime (libclang-rt-<version>-dev) is not available: skipped"
-    exit 77
-  fi
-fi
+# The libFuzzer runtime comes with the package of clang's own version.
+needs clang++=clang
+major=$(clang++ --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n1)
+needs "fuzzer_works=libclang-rt-$major-dev"
 
-generator=$(command -v ninja >/dev/null && echo Ninja || echo "Unix Makefiles")
-cmake -S . -B "$dir" -G "$generator" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCOLORCONSOLE_FUZZ=ON -DCOLORCONSOLE_TESTS=OFF >/dev/null || exit 1
+configure "$dir" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCOLORCONSOLE_FUZZ=ON -DCOLORCONSOLE_TESTS=OFF || exit 1
 cmake --build "$dir" --target fuzz || exit 1
+# The targets the build configured, which fuzz/CMakeLists.txt lists there.
+mapfile -t targets <"$dir/fuzz/targets" || exit 1
 
 mkdir -p "$dir/crashes"
 status=0

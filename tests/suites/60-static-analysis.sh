@@ -6,12 +6,13 @@
 # about the tests' own code, and the tests already run under the compiler's
 # warnings, the sanitizers and valgrind.
 set -u
+# shellcheck source=tests/suite-lib.sh
+. "$(dirname "$0")/../suite-lib.sh"
 dir="${BUILD_DIR}-tidy"
 root=$(pwd)
 sources='runtime viewer chart fuzz tests/terminal/screen_model.cpp'
 jobs="${JOBS:-$(nproc)}"
 
-. tests/suite-needs.sh
 needs clang-tidy=clang-tidy cppcheck=cppcheck
 
 # The compile commands come from a configured build; clang's own, when there
@@ -20,8 +21,7 @@ options=(-DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DCOLORCONSOLE_TESTS=OFF)
 if command -v clang++ >/dev/null; then
   options+=(-DCMAKE_CXX_COMPILER=clang++ -DCOLORCONSOLE_FUZZ=ON)
 fi
-generator=$(command -v ninja >/dev/null && echo Ninja || echo "Unix Makefiles")
-cmake -S . -B "$dir" -G "$generator" "${options[@]}" >/dev/null || exit 1
+configure "$dir" "${options[@]}" || exit 1
 
 report="$dir/static-analysis"
 rm -rf "$report"
