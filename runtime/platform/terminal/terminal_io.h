@@ -38,7 +38,8 @@ private:
 bool write_all(int fd, std::string_view data);
 
 // Writes what the terminal takes of `data` within `timeout_ms` for each
-// piece: the last words to a terminal that may have stopped reading.
+// piece: the last words to a terminal that may have stopped reading. Only
+// poll and write, so a signal handler may call it too.
 void write_briefly(int fd, std::string_view data, int timeout_ms);
 
 enum class ReadResult : std::uint8_t { nothing, bytes, gone };

@@ -1,7 +1,7 @@
 #include "runtime/platform/terminal/terminal_signals.h"
+#include "runtime/platform/terminal/terminal_io.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -46,6 +46,8 @@ constexpr int kFatal[] = {
 };
 // The process's real-time signals end it by default too; each gets a slot.
 constexpr int kMostRealTimeSignals = 64;
+// How long a fatal signal's handler waits for the terminal to take its reset.
+constexpr int kFatalResetWaitMs = 100;
 
 // What the handlers need. Signal handlers can reach only static storage; the
 // console fills this in once when it takes the terminal. The flags are
@@ -92,10 +94,7 @@ void on_fatal(int number) {
   if (s.terminal_held.exchange(0) != 0) {
     // A terminal that stopped reading gets no reset rather than a handler
     // that never returns.
-    pollfd ready{s.output_fd, POLLOUT, 0};
-    if (::poll(&ready, 1, 100) > 0 && (ready.revents & POLLOUT) != 0) {
-      [[maybe_unused]] const ssize_t written = ::write(s.output_fd, s.reset, s.reset_length);
-    }
+    write_briefly(s.output_fd, std::string_view(s.reset, s.reset_length), kFatalResetWaitMs);
     ::tcsetattr(s.terminal_fd, TCSANOW, &s.saved_modes);
   }
   // The handler was reset to the default on entry (SA_RESETHAND) and the
